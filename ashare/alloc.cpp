@@ -1,0 +1,60 @@
+#include "alloc.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+long g_count = 0;
+long g_fail_at = 0;
+int g_fail_all = 0;
+
+/* True when this request is to fail. */
+bool next_fails()
+{
+    ++g_count;
+    if (g_fail_at <= 0)
+        return false;
+    return g_count == g_fail_at || (g_fail_all && g_count > g_fail_at);
+}
+}
+
+void *Mem_Alloc(size_t size)
+{
+    return next_fails() ? nullptr : malloc(size);
+}
+
+void *Mem_Calloc(size_t count, size_t size)
+{
+    return next_fails() ? nullptr : calloc(count, size);
+}
+
+void *Mem_Realloc(void *block, size_t size)
+{
+    return next_fails() ? nullptr : realloc(block, size);
+}
+
+void Mem_Free(void *block)
+{
+    free(block);
+}
+
+char *Mem_StrDup(const char *s)
+{
+    const size_t n = strlen(s) + 1;
+    char *copy = static_cast<char *>(Mem_Alloc(n));
+    if (copy)
+        memcpy(copy, s, n);
+    return copy;
+}
+
+void Mem_TestReset(long fail_at, int fail_all)
+{
+    g_count = 0;
+    g_fail_at = fail_at;
+    g_fail_all = fail_all;
+}
+
+long Mem_TestCount(void)
+{
+    return g_count;
+}

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game and its tests need, only when missing.
+# Sourced by ./play and ./run-tests; quiet when everything is already there.
+set -euo pipefail
+
+finmaw_need_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo="sudo"
+    fi
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# What building and playing needs.
+FINMAW_BUILD_PACKAGES=(cmake ninja-build g++ make libsdl2-dev)
+# What the tests need on top: GoogleTest, Google Benchmark, a virtual X
+# display with a key sender for the real-window test, valgrind, and clang for
+# the byte-string fuzzer.
+FINMAW_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool valgrind clang libclang-rt-14-dev)

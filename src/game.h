@@ -1,0 +1,36 @@
+/* The game shell: start-up, frame loop, drawing and shutdown, plus the
+ * game's own tables (the asset manifest and the fish types). */
+#ifndef FINMAW_GAME_H
+#define FINMAW_GAME_H
+
+#include <SDL.h>
+#include <stdint.h>
+
+#include "class/playershark.h"
+#include "world.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Names of the collision kinds, indexed by value; filled first at start-up. */
+extern char *CollisionNames[COLLISION_KIND_COUNT];
+/* Fills CollisionNames with heap copies; -1 if a buffer cannot be had. */
+int Main_FillCollisionNames(void);
+
+extern SDL_Window *GameWindow;
+extern const char *RunLogName;
+
+int Main_InitWindow(SDL_Surface **screen);
+int Main_StartObj(void);
+int Main_CloseAll(void);
+/* The asset manifest: loads the game's sheets and sprites. */
+int Main_StartImage(void);
+/* The fish types. */
+int Main_LoadFish(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
