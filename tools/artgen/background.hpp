@@ -1,0 +1,10 @@
+// The 800x400 underwater scene behind everything, drawn from code.
+#pragma once
+
+#include "image.hpp"
+
+namespace artgen {
+
+Image draw_background();
+
+}  // namespace artgen
