@@ -1,0 +1,393 @@
+#include "image.h"
+
+#include <cstdarg>
+#include <cstring>
+
+#include "alloc.h"
+#include "share_utils.h"
+
+#define FM_LOG_FILE "image"
+#include "log.h"
+
+namespace {
+
+/* Each store: a capacity fixed by Image_Init, a count that only grows, and
+ * parallel arrays allocated once so handed-out pointers stay valid. */
+int SheetCap = 0;
+int SheetCount = 0;
+SDL_Surface **Sheets = nullptr;
+char **SheetNames = nullptr;
+
+int SpriteCap = 0;
+int SpriteCount = 0;
+Sprite_t *Sprites = nullptr;
+char **SpriteNames = nullptr;
+
+int AnimCap = 0;
+int AnimCount = 0;
+Sprite_t **Anims = nullptr;
+char **AnimNames = nullptr;
+
+/* Never asks for zero bytes: malloc(0) may give null, and an empty store
+ * must still count as initialised (it then refuses adds for lack of room). */
+void *alloc_array(int capacity, size_t elem)
+{
+    const size_t n = capacity > 0 ? static_cast<size_t>(capacity) : 1;
+    return Mem_Alloc(n * elem);
+}
+
+void free_names(char **names, int count)
+{
+    if (!names)
+        return;
+    for (int i = 0; i < count; ++i)
+        Mem_Free(names[i]);
+    Mem_Free(names);
+}
+
+/* Releases every store and returns the module to its start state. */
+void release_all()
+{
+    if (Sheets) {
+        for (int i = 0; i < SheetCount; ++i)
+            SDL_FreeSurface(Sheets[i]);
+        Mem_Free(Sheets);
+    }
+    if (Anims) {
+        for (int i = 0; i < AnimCount; ++i)
+            Mem_Free(Anims[i]);
+        Mem_Free(Anims);
+    }
+    Mem_Free(Sprites);
+    free_names(SheetNames, SheetCount);
+    free_names(AnimNames, AnimCount);
+    free_names(SpriteNames, SpriteCount);
+
+    Sheets = nullptr;
+    SheetNames = nullptr;
+    Sprites = nullptr;
+    SpriteNames = nullptr;
+    Anims = nullptr;
+    AnimNames = nullptr;
+    SheetCount = SpriteCount = AnimCount = 0;
+    SheetCap = SpriteCap = AnimCap = 0;
+}
+
+/* Frees the temporary path strings of a sheet load, whichever exist. */
+void release_paths(bstring *path, char **cpath)
+{
+    if (*path) {
+        bstring_destroy(*path);
+        *path = nullptr;
+    }
+    if (*cpath) {
+        Mem_Free(*cpath);
+        *cpath = nullptr;
+    }
+}
+
+/* A sheet's surface, or null after the sheet load's specific error line. */
+SDL_Surface *load_sheet_surface(const char *file, bstring *path, char **cpath)
+{
+    if (!File_GetResource_cstr(file, path)) {
+        LOG_ERR("Failed to get resource path as bstring.");
+        return nullptr;
+    }
+    if (Util_CString_Convert(*path, cpath) != 0 || !*cpath) {
+        LOG_ERR("Failed to convert resource path to c-string.");
+        return nullptr;
+    }
+    /* Decoding a null stream would replace the reason it could not be
+     * opened with a complaint about the null argument. */
+    SDL_RWops *rw = SDL_RWFromFile(*cpath, "rb");
+    SDL_Surface *surface = rw ? SDL_LoadBMP_RW(rw, 1) : nullptr;
+    if (!surface)
+        LOG_ERR("Failed to create SDL_Surface: %s", SDL_GetError());
+    return surface;
+}
+
+} // namespace
+
+int Image_Init(int sheets, int sprites, int animations)
+{
+    /* A second initialisation starts from empty stores rather than leaking
+     * the first ones. */
+    if (Sheets || SheetNames || Sprites || SpriteNames || Anims || AnimNames)
+        release_all();
+
+    SheetCap = sheets;
+    SpriteCap = sprites;
+    AnimCap = animations;
+
+    Sheets = static_cast<SDL_Surface **>(alloc_array(sheets, sizeof(SDL_Surface *)));
+    SheetNames = static_cast<char **>(alloc_array(sheets, sizeof(char *)));
+    Sprites = static_cast<Sprite_t *>(alloc_array(sprites, sizeof(Sprite_t)));
+    SpriteNames = static_cast<char **>(alloc_array(sprites, sizeof(char *)));
+    Anims = static_cast<Sprite_t **>(alloc_array(animations, sizeof(Sprite_t *)));
+    AnimNames = static_cast<char **>(alloc_array(animations, sizeof(char *)));
+
+    if (!Sheets || !SheetNames || !Sprites || !SpriteNames || !Anims || !AnimNames) {
+        LOG_ERR("Out of memory.");
+        return -1;
+    }
+    return 0;
+}
+
+int Image_LoadSpriteSheet(const char *file, const char *name, int colour_key,
+                          uint8_t r, uint8_t g, uint8_t b)
+{
+    bstring path = nullptr;
+    char *cpath = nullptr;
+    SDL_Surface *surface = nullptr;
+    char *copy = nullptr;
+
+    if (!Sheets || !SheetNames) {
+        LOG_ERR("Sprite Sheet memory not initialised. Make sure Image_Init(...) is called.");
+        goto fail;
+    }
+    if (SheetCount >= SheetCap) {
+        LOG_ERR("No space in buffer for new Sprite Sheet!");
+        goto fail;
+    }
+    if (!name) {
+        LOG_ERR("Bad parameters - NULL passed to function.");
+        goto fail;
+    }
+
+    surface = load_sheet_surface(file, &path, &cpath);
+    if (!surface)
+        goto fail;
+
+    if (colour_key > 0) {
+        const Uint32 key = SDL_MapRGB(surface->format, r, g, b);
+        SDL_SetColorKey(surface, 1, key);
+        /* Run-length encoding skips the keyed pixels in bulk: same picture,
+         * cheaper blits. Pixel access then needs SDL_LockSurface. Not for
+         * sheets with an alpha channel: SDL then encodes by alpha alone and
+         * the key colour would be drawn. */
+        if (surface->format->Amask == 0)
+            SDL_SetSurfaceRLE(surface, 1);
+    }
+
+    copy = Mem_StrDup(name);
+    if (!copy) {
+        LOG_ERR("Out of memory.");
+        SDL_FreeSurface(surface);
+        goto fail;
+    }
+
+    release_paths(&path, &cpath);
+    Sheets[SheetCount] = surface;
+    SheetNames[SheetCount] = copy;
+    ++SheetCount;
+    LOG_INFO("Loaded Sprite Sheet: %s", name);
+    return 0;
+
+fail:
+    release_paths(&path, &cpath);
+    LOG_ERR_KEEP("Failed to load Sprite Sheet: %s", name ? name : "(null)");
+    return -1;
+}
+
+int Image_AddSprite(const char *name, int sheet, int x, int y, int w, int h)
+{
+    Sprite_t sprite;
+    char *copy = nullptr;
+
+    if (!Sprites || !SpriteNames) {
+        LOG_ERR("Sprite memory not initialised. Make sure Image_Init(...) is called.");
+        goto fail;
+    }
+    if (SpriteCount >= SpriteCap) {
+        LOG_ERR("Not enough space in buffer for new Sprite!");
+        goto fail;
+    }
+    if (!name) {
+        LOG_ERR("Bad parameters - NULL passed to function.");
+        goto fail;
+    }
+
+    sprite.rect = SDL_Rect{x, y, w, h};
+    /* An unknown sheet is reported by the lookup; the sprite is kept. */
+    sprite.sheet = Image_Get_SpriteSheet(nullptr, sheet);
+    sprite.next = nullptr;
+    sprite.frameTime = -1;
+
+    copy = Mem_StrDup(name);
+    if (!copy) {
+        LOG_ERR("Out of memory.");
+        goto fail;
+    }
+
+    Sprites[SpriteCount] = sprite;
+    SpriteNames[SpriteCount] = copy;
+    ++SpriteCount;
+    LOG_INFO("Loaded Sprite: %s", name);
+    return 0;
+
+fail:
+    LOG_ERR_KEEP("Failed to load sprite: %s", name ? name : "(null)");
+    return -1;
+}
+
+int Image_AddAnimation(const char *name, int frames, ...)
+{
+    Sprite_t *list = nullptr;
+    char *copy = nullptr;
+    bool complete = true;
+
+    if (!Anims || !AnimNames) {
+        LOG_ERR("Animation memory not initialised. Make sure Image_Init(...) is called!");
+        goto fail;
+    }
+    if (AnimCount >= AnimCap) {
+        LOG_ERR("Not enough space in buffer for new Animation!");
+        goto fail;
+    }
+    if (!name) {
+        LOG_ERR("Bad parameters - NULL passed to function.");
+        goto fail;
+    }
+    /* An empty ring has no first frame to hand out. */
+    if (frames < 1) {
+        LOG_ERR("An animation needs at least one frame, %d given.", frames);
+        goto fail;
+    }
+
+    list = static_cast<Sprite_t *>(Mem_Alloc(static_cast<size_t>(frames) * sizeof(Sprite_t)));
+    if (!list) {
+        LOG_ERR("Out of memory.");
+        goto fail;
+    }
+
+    {
+        va_list ap;
+        va_start(ap, frames);
+        for (int i = 0; i < frames; ++i) {
+            const Sprite_t *frame = va_arg(ap, const Sprite_t *);
+            if (!frame) {
+                complete = false;
+                break;
+            }
+            list[i] = *frame;
+        }
+        va_end(ap);
+    }
+    if (!complete) {
+        LOG_ERR("Unexpected end of vararg list reached.");
+        goto fail;
+    }
+
+    for (int i = 0; i < frames; ++i)
+        list[i].next = &list[(i + 1) % frames];
+
+    copy = Mem_StrDup(name);
+    if (!copy) {
+        LOG_ERR("Out of memory.");
+        goto fail;
+    }
+
+    Anims[AnimCount] = list;
+    AnimNames[AnimCount] = copy;
+    ++AnimCount;
+    LOG_INFO("Loaded Animation: %s", name);
+    return 0;
+
+fail:
+    Mem_Free(list);
+    LOG_ERR_KEEP("Failed to load animation: %s", name ? name : "(null)");
+    return -1;
+}
+
+int Image_search_array_for(char **names, int count, const char *name)
+{
+    if (names && name) {
+        for (int i = 0; i < count; ++i) {
+            if (names[i] && strcmp(names[i], name) == 0) {
+                LOG_DEBUG("Matched strings %s and %s", names[i], name);
+                return i;
+            }
+        }
+    }
+    LOG_DEBUG("Returning NULL");
+    return -1;
+}
+
+int Image_Find_SpriteSheet(const char *name)
+{
+    return Image_search_array_for(SheetNames, SheetCount, name);
+}
+
+int Image_Find_Sprite(const char *name)
+{
+    return Image_search_array_for(SpriteNames, SpriteCount, name);
+}
+
+int Image_Find_Animation(const char *name)
+{
+    return Image_search_array_for(AnimNames, AnimCount, name);
+}
+
+SDL_Surface *Image_Get_SpriteSheet(const char *name, int handle)
+{
+    if (name)
+        handle = Image_Find_SpriteSheet(name);
+    if (handle < 0)
+        LOG_ERR("Invalid sprite handle provided.");
+    else if (handle >= SheetCount)
+        LOG_ERR("Sprite Sheet handle was too large.");
+    else
+        return Sheets[handle];
+    if (name)
+        LOG_ERR_KEEP("Could not get sprite sheet: %s", name);
+    return nullptr;
+}
+
+Sprite_t *Image_Get_Sprite(const char *name, int handle)
+{
+    if (name)
+        handle = Image_Find_Sprite(name);
+    if (handle < 0)
+        LOG_ERR("Invalid sprite handle provided.");
+    else if (handle >= SpriteCount)
+        LOG_ERR("Sprite handle was too large.");
+    else
+        return &Sprites[handle];
+    if (name)
+        LOG_ERR_KEEP("Could not get sprite: %s", name);
+    return nullptr;
+}
+
+Sprite_t *Image_Get_Animation(const char *name, int handle)
+{
+    if (name)
+        handle = Image_Find_Animation(name);
+    if (handle < 0)
+        LOG_ERR("Invalid sprite handle provided.");
+    else if (handle >= AnimCount)
+        LOG_ERR("Animation handle was too large.");
+    else
+        return Anims[handle];
+    if (name)
+        LOG_ERR_KEEP("Could not get animation: %s", name);
+    return nullptr;
+}
+
+int Image_SetSprite(SpriteState_t *state, Sprite_t *sprite)
+{
+    if (!state || !sprite) {
+        LOG_ERR("Bad parameters - NULL passed to function.");
+        return -1;
+    }
+    state->sheet = sprite->sheet;
+    state->current = sprite;
+    state->src = sprite->rect;
+    return 0;
+}
+
+int Image_FreeAll(void)
+{
+    release_all();
+    LOG_INFO("All image memory cleaned.");
+    return 0;
+}
