@@ -1,0 +1,59 @@
+/* The game's fish types. The row order fixes the type indices: the world's
+ * placeholder "FishDead" must stay first. */
+#include "class/fish.h"
+#include "game.h"
+
+#define FM_LOG_FILE "game"
+#include "log.h"
+
+namespace {
+
+struct FishRow {
+    const char *name;
+    const char *sprite;
+    int hitbox_w;
+    int hitbox_h;
+    int draw_x;
+    int draw_y;
+    int ai_type;
+    float speed;
+    float speed2;
+    int points;
+    int collision;
+};
+
+const FishRow kFishTypes[] = {
+    {"FishDead", "fish_pink", 32, 10, 0, -2, FISH_AI_NULL, 0.0f, 0.0f, 0, COLLISION_NULL},
+    {"horiz_slow", "fish_slow", 25, 14, 0, 0, FISH_AI_HORIZONTAL, 4.8f, 1.0f, 10, COLLISION_FISH},
+    {"horiz_med", "fish_red", 34, 11, 0, 0, FISH_AI_HORIZONTAL, 6.6f, 1.0f, 50, COLLISION_FISH},
+    {"horiz_fast", "fish_purp", 30, 13, 0, 0, FISH_AI_HORIZONTAL, 9.8f, 1.0f, 300, COLLISION_FISH},
+    {"sine_slow", "fish_barri", 38, 9, 0, 0, FISH_AI_SINE, 7.6f, 2.3f, 100, COLLISION_FISH},
+    {"sine_wide", "fish_green", 32, 15, 0, 0, FISH_AI_SINE, 7.0f, 18.0f, 800, COLLISION_FISH},
+    {"sword", "fish_sword", 40, 5, -10, -1, FISH_AI_SWORD, 9.0f, 60.0f, 0, COLLISION_HARM},
+    {"crab", "fish_crab", 25, 14, -3, -1, FISH_AI_CRAB, 4.0f, 0.0f, 0, COLLISION_HARM},
+    {"puffer", "fish_puffer", 20, 14, -4, -5, FISH_AI_HORIZONTAL, 3.0f, 1.0f, 0, COLLISION_POISON},
+};
+
+const int kFishCapacity = 10;
+
+} // namespace
+
+int Main_LoadFish(void)
+{
+    LOG_DEBUG("Starting fish load...");
+    LOG_DEBUG_FLUSH();
+
+    if (Fish_Load_Init(kFishCapacity) != 0) {
+        LOG_ERR("ASSERT catch");
+        return -1;
+    }
+    for (const FishRow &row : kFishTypes) {
+        /* None of the game's fish is animated. */
+        if (Fish_Load(row.name, 0, row.sprite, row.hitbox_w, row.hitbox_h, row.draw_x, row.draw_y,
+                      row.ai_type, row.speed, row.speed2, row.points, row.collision) != 0) {
+            LOG_ERR("ASSERT catch");
+            return -1;
+        }
+    }
+    return 0;
+}
