@@ -1,7 +1,514 @@
-#include "game_main.h"
+/* The game shell: start-up, the log files, the frame loop with its keys, and
+ * shutdown. The drawing steps are in game_draw.cpp. */
+#include <cerrno>
+#include <cstring>
 
-/* Placeholder until the shell lands. */
+#include "alloc.h"
+#include "class/fish.h"
+#include "class/playershark.h"
+#include "game.h"
+#include "game_main.h"
+#include "image.h"
+#include "object.h"
+#include "world.h"
+
+#define FM_LOG_FILE "game"
+#include "log.h"
+
+/* The shell flushes after every INFO and DEBUG line it writes, so that the
+ * log is complete up to the last step even if the process dies. */
+#define SHELL_INFO(...)          \
+    do {                         \
+        LOG_INFO(__VA_ARGS__);   \
+        Log_Flush();             \
+    } while (0)
+#define SHELL_DEBUG(...)         \
+    do {                         \
+        LOG_DEBUG(__VA_ARGS__);  \
+        LOG_DEBUG_FLUSH();       \
+    } while (0)
+
+#define COLLISION_NAME_SIZE 100
+
+char *CollisionNames[COLLISION_KIND_COUNT];
+SDL_Window *GameWindow = nullptr;
+const char *RunLogName = "run.log";
+SDL_Renderer *HitboxRenderer = nullptr;
+SDL_Surface *HitboxSurface = nullptr;
+
+static const char *const STARTUP_LOG_NAME = "startup.log";
+
+int Main_FillCollisionNames(void)
+{
+    static const char *const names[COLLISION_KIND_COUNT] = {
+        "COLLISION_NULL", "COLLISION_PLAYER", "COLLISION_FISH",
+        "COLLISION_DEATH", "COLLISION_HARM", "COLLISION_POISON",
+    };
+    int result = 0;
+    for (int k = 0; k < COLLISION_KIND_COUNT; ++k) {
+        if (!CollisionNames[k])
+            CollisionNames[k] = static_cast<char *>(Mem_Alloc(COLLISION_NAME_SIZE));
+        /* A buffer that could not be had stays null and gets no name. */
+        if (!CollisionNames[k]) {
+            result = -1;
+            continue;
+        }
+        strncpy(CollisionNames[k], names[k], COLLISION_NAME_SIZE - 1);
+        CollisionNames[k][COLLISION_NAME_SIZE - 1] = '\0';
+    }
+    return result;
+}
+
+int Main_InitWindow(SDL_Surface **screen)
+{
+    SHELL_DEBUG("I reach this point.");
+    if (*screen)
+        LOG_WARN("Screen handle parameter should be NULL - check initialisation.");
+
+    /* The window surface is all the game draws on. SDL's default is to back
+     * it with a texture on an accelerated renderer; under X that costs a
+     * full texture upload per frame, while the plain framebuffer is a cheap
+     * image copy. */
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+
+    GameWindow = SDL_CreateWindow("Finmaw", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                  800, 400, SDL_WINDOW_SHOWN);
+    if (!GameWindow) {
+        LOG_ERR("Failed to initialise SDL_Window: %s", SDL_GetError());
+        return -1;
+    }
+    SHELL_DEBUG("Boop.");
+    *screen = SDL_GetWindowSurface(GameWindow);
+    if (!*screen) {
+        LOG_ERR("Failed to initialise SDL_Surface as a screen: %s", SDL_GetError());
+        return -1;
+    }
+    SHELL_DEBUG("I reach the end of this point.");
+    return 0;
+}
+
+int Main_StartObj(void)
+{
+    if (Object_Begin() != 0) {
+        LOG_ERR("ASSERT catch");
+        return -1;
+    }
+    /* Queue order fixes the class identifiers: Fish 0, PlayerShark 1. */
+    Object_PushLoadForClass(Class_LoadFish);
+    Object_PushLoadForClass(Class_LoadPlayerShark);
+    if (Object_LoadClasses() != 0) {
+        LOG_ERR("ASSERT catch");
+        return -1;
+    }
+    return 0;
+}
+
+SDL_Renderer *Main_CreateHitboxRenderer(SDL_Surface *screen)
+{
+    if (!screen || !screen->format)
+        return nullptr;
+    SDL_Surface *surface = SDL_CreateRGBSurfaceWithFormat(0, screen->w, screen->h, 0,
+                                                          screen->format->format);
+    if (!surface)
+        return nullptr;
+    /* Copied over the window surface as it is, never blended. */
+    SDL_SetSurfaceBlendMode(surface, SDL_BLENDMODE_NONE);
+    SDL_Renderer *renderer = SDL_CreateSoftwareRenderer(surface);
+    if (!renderer) {
+        SDL_FreeSurface(surface);
+        return nullptr;
+    }
+    HitboxSurface = surface;
+    HitboxRenderer = renderer;
+    return renderer;
+}
+
+int Main_CloseAll(void)
+{
+    SHELL_INFO("Cleaning resources...");
+    if (HitboxRenderer) {
+        SDL_DestroyRenderer(HitboxRenderer);
+        HitboxRenderer = nullptr;
+    }
+    if (HitboxSurface) {
+        SDL_FreeSurface(HitboxSurface);
+        HitboxSurface = nullptr;
+    }
+    if (GameWindow) {
+        SDL_DestroyWindow(GameWindow);
+        GameWindow = nullptr;
+    }
+    Image_FreeAll();
+    Object_CleanAll();
+    Fish_FreeAll();
+    SDL_Quit();
+    SHELL_INFO("All cleaning done.");
+    Log_Close();
+    return 0;
+}
+
+/* ------------------------------------------------------------------------ */
+/* Start-up and shutdown                                                     */
+
+int Game_Startup(Game_t *game)
+{
+    game->status = 0;
+
+    /* 1. The collision-name table comes before the log exists; should it
+     * fail, the log is still opened so that the cause is on record. */
+    if (Main_FillCollisionNames() != 0) {
+        Log_Open(STARTUP_LOG_NAME, "w");
+        LOG_ERR("Out of memory.");
+        game->status = -1;
+        return -1;
+    }
+
+    /* 2, 3 */
+    Log_Open(STARTUP_LOG_NAME, "w");
+    SHELL_INFO("Starting up...");
+
+    /* 4. Without an input table the keys simply record nothing. */
+    Player_InputInit();
+
+    /* 5. A failure here used to end with status 0; every failed start-up
+     * now exits non-zero. */
+    int sdl = SDL_Init(SDL_INIT_VIDEO);
+    if (sdl < 0) {
+        LOG_ERR("Failed to initialise SDL. Err #%d: %s", sdl, SDL_GetError());
+        game->status = -1;
+        return -1;
+    }
+    SHELL_INFO("Started SDL systems.");
+
+    /* 6 */
+    game->status = Main_InitWindow(&game->screen);
+    if (game->status != 0) {
+        LOG_ERR("Failed to initialise game window/screen.");
+        return -1;
+    }
+    SHELL_INFO("Created Window and SDL Surfaces.");
+
+    /* 7 */
+    game->status = Main_StartImage();
+    if (game->status != 0) {
+        LOG_ERR("Failed to initialise image module data.");
+        return -1;
+    }
+    SHELL_INFO("Started Image systems.");
+
+    /* 8 */
+    game->status = Main_StartObj();
+    if (game->status != 0) {
+        LOG_ERR("Failed to initialise oject module data.");
+        return -1;
+    }
+    SHELL_INFO("Started Object systems.");
+
+    /* 9 */
+    game->status = Main_LoadFish();
+    if (game->status != 0) {
+        LOG_ERR("Failed to load fish data!");
+        return -1;
+    }
+    SHELL_INFO("Loaded Fish data!");
+
+    /* 10 */
+    game->status = World_Create(&game->world, GAME_MAX_FISH);
+    if (game->status != 0) {
+        LOG_ERR("Failed to create game world.");
+        return -1;
+    }
+    SHELL_INFO("Initialised Game world.");
+
+    /* 11 */
+    game->status = World_SpawnPlayer(&game->world, GAME_PLAYER_START_X, GAME_PLAYER_START_Y);
+    if (game->status != 0) {
+        LOG_ERR("Could not spawn player.");
+        return -1;
+    }
+    SHELL_INFO("Created Player in world.");
+
+    /* 12 */
+    game->player_data = game->world.player
+                            ? static_cast<SharkData *>(game->world.player->data)
+                            : nullptr;
+    if (!game->player_data) {
+        LOG_ERR("Failed to initialise player properly!");
+        game->status = -1;
+        return -1;
+    }
+
+    /* 13. Not checked: a missing sheet just draws nothing. */
+    game->background = Image_Get_SpriteSheet("background1", -1);
+    game->font = Image_Get_SpriteSheet("font", -1);
+
+    /* 14 */
+    for (int d = 0; d < GAME_GLYPH_COUNT; ++d)
+        game->glyphs[d] = SDL_Rect{GAME_GLYPH_W * d, 0, GAME_GLYPH_W, GAME_GLYPH_H};
+    game->score_rect = SDL_Rect{GAME_SCORE_X, GAME_SCORE_Y, GAME_GLYPH_W, GAME_GLYPH_H};
+    game->health_rect = SDL_Rect{GAME_HEALTH_X, GAME_HEALTH_Y, GAME_GLYPH_W, GAME_GLYPH_H};
+    memset(game->score_digits, 0, sizeof game->score_digits);
+
+    /* 15 */
+    game->renderer = Main_CreateHitboxRenderer(game->screen);
+    if (!game->renderer) {
+        LOG_ERR("Failed to create hitbox SDL Renderer!");
+        game->status = -1;
+        return -1;
+    }
+
+    /* 16 */
+    game->status = SDL_SetRenderDrawColor(game->renderer, 255, 0, 0, 255);
+    if (game->status != 0) {
+        LOG_ERR("SDL_SetRenderDrawColor() failed: %s", SDL_GetError());
+        return -1;
+    }
+
+    /* 17 */
+    Log_Close();
+    Log_Open(RunLogName, "w");
+    SHELL_INFO("Starting up...");
+    return 0;
+}
+
+int Game_Shutdown(Game_t *game)
+{
+    SHELL_INFO("Closing down systems.");
+    World_Destroy(&game->world);
+    Main_CloseAll();
+    /* Everything these pointed into is gone now. */
+    game->renderer = nullptr;
+    game->screen = nullptr;
+    game->background = nullptr;
+    game->font = nullptr;
+    game->player_data = nullptr;
+    return game->status;
+}
+
+/* ------------------------------------------------------------------------ */
+/* Frame loop                                                                */
+
+void Game_LoopBegin(Game_t *game)
+{
+    game->running = 1;
+    game->paused = 0;
+    game->hitbox_view = 0;
+    game->next_frame = 1;
+    game->score_countdown = 0;
+    memset(&game->quit_event, 0, sizeof game->quit_event);
+    game->quit_event.type = SDL_QUIT;
+}
+
+static void TogglePause(Game_t *game)
+{
+    if (!game->paused) {
+        game->paused = 1;
+        SHELL_INFO("Score: %d", game->world.score);
+        Log_Close();
+    } else {
+        game->paused = 0;
+        /* Appends after the lines written before the pause. While the file
+         * was closed, lines had no stream and were dropped. */
+        Log_Open(RunLogName, "a");
+    }
+}
+
+static void HandleKeyDown(Game_t *game, SDL_Keycode key)
+{
+    switch (key) {
+    case SDLK_UP:
+    case SDLK_w:
+        Player_SetInput(INPUT_UP, 1);
+        break;
+    case SDLK_DOWN:
+    case SDLK_s:
+        Player_SetInput(INPUT_DOWN, 1);
+        break;
+    case SDLK_LEFT:
+    case SDLK_a:
+        Player_SetInput(INPUT_LEFT, 1);
+        break;
+    case SDLK_RIGHT:
+    case SDLK_d:
+        Player_SetInput(INPUT_RIGHT, 1);
+        break;
+    case SDLK_SPACE:
+        Player_SetInput(INPUT_BITE, 1);
+        break;
+    case SDLK_ESCAPE:
+        SDL_PushEvent(&game->quit_event);
+        break;
+    case SDLK_1:
+        World_SpawnFish(&game->world, 200, "horiz_slow");
+        break;
+    case SDLK_2:
+        World_SpawnFish(&game->world, 200, "horiz_med");
+        break;
+    case SDLK_3:
+        World_SpawnFish(&game->world, 200, "horiz_fast");
+        break;
+    case SDLK_4:
+        World_SpawnFish(&game->world, 200, "sine_slow");
+        break;
+    case SDLK_5:
+        World_SpawnFish(&game->world, 20, "sine_wide");
+        break;
+    case SDLK_6:
+        World_SpawnFish(&game->world, 200, "sword");
+        break;
+    case SDLK_7:
+        World_SpawnFish(&game->world, 200, "puffer");
+        break;
+    case SDLK_8:
+        World_SpawnFish(&game->world, 600, "crab");
+        break;
+    case SDLK_c:
+        game->hitbox_view = !game->hitbox_view;
+        break;
+    case SDLK_h:
+        if (game->player_data)
+            game->player_data->health += 1;
+        break;
+    case SDLK_p:
+        TogglePause(game);
+        break;
+    default:
+        break;
+    }
+}
+
+static void HandleKeyUp(SDL_Keycode key)
+{
+    switch (key) {
+    case SDLK_UP:
+    case SDLK_w:
+        Player_SetInput(INPUT_UP, 0);
+        break;
+    case SDLK_DOWN:
+    case SDLK_s:
+        Player_SetInput(INPUT_DOWN, 0);
+        break;
+    case SDLK_LEFT:
+    case SDLK_a:
+        Player_SetInput(INPUT_LEFT, 0);
+        break;
+    case SDLK_RIGHT:
+    case SDLK_d:
+        Player_SetInput(INPUT_RIGHT, 0);
+        break;
+    case SDLK_SPACE:
+        Player_SetInput(INPUT_BITE, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void Game_HandleEvent(Game_t *game, const SDL_Event *event)
+{
+    switch (event->type) {
+    case SDL_QUIT:
+        game->running = 0;
+        SHELL_INFO("Quit message recieved.");
+        break;
+    case SDL_KEYDOWN:
+        /* Auto-repeats count as fresh presses. */
+        HandleKeyDown(game, event->key.keysym.sym);
+        break;
+    case SDL_KEYUP:
+        HandleKeyUp(event->key.keysym.sym);
+        break;
+    default:
+        break;
+    }
+}
+
+void Game_DrainEvents(Game_t *game)
+{
+    SDL_Event event;
+    /* A quit does not stop the draining: later events are still handled. */
+    while (SDL_PollEvent(&event))
+        Game_HandleEvent(game, &event);
+}
+
+int Game_Frame(Game_t *game)
+{
+    Game_DrawFrameStart(game);
+
+    game->status = World_NewFrame(&game->world);
+    if (game->status != 0) {
+        LOG_ERR("Failed to initialise world data for new frame.");
+        return game->status;
+    }
+
+    game->status = World_GetEntityList(&game->world, &game->entities, &game->alive,
+                                       &game->entity_count);
+    if (game->status != 0) {
+        LOG_ERR("Failed to get entity list from World.");
+        return game->status;
+    }
+
+    for (int32_t i = 0; i < game->entity_count; ++i) {
+        if (game->alive[i] != 1)
+            continue;
+        Object_t *record = &game->entities[i];
+        game->entity_copy = *record;
+        if (!game->paused && game->entity_copy.UPDATE)
+            game->entity_copy.UPDATE(record, &game->world);
+        /* Drawn from the copy: the picture shows the frame's starting state. */
+        Game_DrawEntity(game, &game->entity_copy);
+        if (game->hitbox_view) {
+            int drawn = Game_DrawHitbox(game, &game->entity_copy);
+            if (drawn != 0) {
+                game->status = drawn;
+                LOG_ERR("Could not draw rect!");
+                return game->status;
+            }
+        }
+        if (!game->paused)
+            Player_CheckCollision(record, &game->world);
+    }
+
+    game->status = Game_DrawScore(game);
+    if (game->status != 0) {
+        LOG_ERR("Bad data from World_GetScoreAsArray()!");
+        return game->status;
+    }
+
+    game->score_countdown -= 1;
+    if (game->score_countdown <= 0) {
+        SHELL_INFO("Score: %d", game->world.score);
+        game->score_countdown = GAME_SCORE_LOG_PERIOD;
+    }
+
+    game->next_frame = SDL_GetTicks() + GAME_FRAME_MS;
+    Game_Present(game);
+    return 0;
+}
+
+int Game_Loop(Game_t *game)
+{
+    Game_LoopBegin(game);
+    while (game->running) {
+        Game_DrainEvents(game);
+        /* Signed difference, so the tick counter's wrap does not stall the
+         * loop. No sleep: the loop spins on the queue and the clock. */
+        if (static_cast<int32_t>(game->next_frame - SDL_GetTicks()) > 0)
+            continue;
+        int result = Game_Frame(game);
+        if (result != 0)
+            return result;
+    }
+    return 0;
+}
+
 int Game_Main(void)
 {
-    return 0;
+    static Game_t game;
+    memset(&game, 0, sizeof game);
+    if (Game_Startup(&game) == 0) {
+        if (Game_Loop(&game) == 0)
+            SHELL_INFO("Successfully reached end of execution.");
+    }
+    return Game_Shutdown(&game);
 }

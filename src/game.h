@@ -21,8 +21,17 @@ int Main_FillCollisionNames(void);
 extern SDL_Window *GameWindow;
 extern const char *RunLogName;
 
+/* The hitbox view draws with a software renderer into an off-screen
+ * surface of the window's size and format, which is then copied onto the
+ * window's surface; a renderer on the window itself would fight with the
+ * window surface the game draws on. Both are released by Main_CloseAll. */
+extern SDL_Renderer *HitboxRenderer;
+extern SDL_Surface *HitboxSurface;
+
 int Main_InitWindow(SDL_Surface **screen);
 int Main_StartObj(void);
+/* Creates HitboxRenderer and HitboxSurface to match screen; null on failure. */
+SDL_Renderer *Main_CreateHitboxRenderer(SDL_Surface *screen);
 int Main_CloseAll(void);
 /* The asset manifest: loads the game's sheets and sprites. */
 int Main_StartImage(void);
