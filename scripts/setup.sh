@@ -26,4 +26,4 @@ FINMAW_BUILD_PACKAGES=(cmake ninja-build g++ make libsdl2-dev)
 # What the tests need on top: GoogleTest, Google Benchmark, a virtual X
 # display with a key sender for the real-window test, valgrind, and clang for
 # the byte-string fuzzer.
-FINMAW_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool valgrind clang libclang-rt-14-dev)
+FINMAW_TEST_PACKAGES=(dpkg-dev file libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool valgrind clang libclang-rt-14-dev)
