@@ -170,8 +170,7 @@ int Game_Startup(Game_t *game)
     /* 4. Without an input table the keys simply record nothing. */
     Player_InputInit();
 
-    /* 5. A failure here used to end with status 0; every failed start-up
-     * now exits non-zero. */
+    /* 5. Like every failed start-up step, this one exits non-zero. */
     int sdl = SDL_Init(SDL_INIT_VIDEO);
     if (sdl < 0) {
         LOG_ERR("Failed to initialise SDL. Err #%d: %s", sdl, SDL_GetError());
