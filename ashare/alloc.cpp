@@ -7,6 +7,7 @@ namespace {
 long g_count = 0;
 long g_fail_at = 0;
 int g_fail_all = 0;
+long g_live = 0;
 
 /* True when this request is to fail. */
 bool next_fails()
@@ -16,25 +17,38 @@ bool next_fails()
         return false;
     return g_count == g_fail_at || (g_fail_all && g_count > g_fail_at);
 }
+
+/* Counts a fresh block that was handed out. */
+void *counted(void *block)
+{
+    if (block)
+        ++g_live;
+    return block;
+}
 }
 
 void *Mem_Alloc(size_t size)
 {
-    return next_fails() ? nullptr : malloc(size);
+    return next_fails() ? nullptr : counted(malloc(size));
 }
 
 void *Mem_Calloc(size_t count, size_t size)
 {
-    return next_fails() ? nullptr : calloc(count, size);
+    return next_fails() ? nullptr : counted(calloc(count, size));
 }
 
 void *Mem_Realloc(void *block, size_t size)
 {
-    return next_fails() ? nullptr : realloc(block, size);
+    if (next_fails())
+        return nullptr;
+    /* Only a fresh block counts: a resized one is still the same block. */
+    return block ? realloc(block, size) : counted(realloc(nullptr, size));
 }
 
 void Mem_Free(void *block)
 {
+    if (block)
+        --g_live;
     free(block);
 }
 
@@ -57,4 +71,9 @@ void Mem_TestReset(long fail_at, int fail_all)
 long Mem_TestCount(void)
 {
     return g_count;
+}
+
+long Mem_TestLive(void)
+{
+    return g_live;
 }

@@ -21,6 +21,9 @@ char *Mem_StrDup(const char *s);
  * fails, and with fail_all set every request from then on fails too. */
 void Mem_TestReset(long fail_at, int fail_all);
 long Mem_TestCount(void);
+/* Blocks handed out and not yet given back, since program start (not
+ * touched by Mem_TestReset): lets a test see what a run left behind. */
+long Mem_TestLive(void);
 
 #ifdef __cplusplus
 }
