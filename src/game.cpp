@@ -489,11 +489,13 @@ int Game_Loop(Game_t *game)
 {
     Game_LoopBegin(game);
     while (game->running) {
-        Game_DrainEvents(game);
-        /* Signed difference, so the tick counter's wrap does not stall the
-         * loop. No sleep: the loop spins on the queue and the clock. */
-        if (static_cast<int32_t>(game->next_frame - SDL_GetTicks()) > 0)
-            continue;
+        /* Spin on the queue and the clock until the frame is due, without
+         * sleeping; the running flag is looked at only after a frame, so a
+         * quit still lets the next frame run. The difference is signed so
+         * the tick counter's wrap does not stall the loop. */
+        do
+            Game_DrainEvents(game);
+        while (static_cast<int32_t>(game->next_frame - SDL_GetTicks()) > 0);
         int result = Game_Frame(game);
         if (result != 0)
             return result;
