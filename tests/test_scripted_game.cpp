@@ -1,285 +1,132 @@
 /* A whole game without a window: the modules started as the game starts
  * them, frames run as the frame loop runs them, and the shark steered by
- * script into the fish. */
+ * script into all eight kinds of fish. */
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <vector>
-
-#include "class/fish.h"
 #include "class/playershark.h"
 #include "fish_fixture.h"
-#include "game.h"
-#include "object.h"
 #include "test_support.h"
-#include "world.h"
 
 namespace {
-
-/* Start-up as the game does it, once per process. */
-void StartGame()
-{
-    static bool done = false;
-    if (done)
-        return;
-    ASSERT_EQ(Player_InputInit(), 0);
-    ASSERT_TRUE(fmtest::AddManifestSprites());
-    ASSERT_EQ(Object_Begin(), 0);
-    ASSERT_EQ(Object_PushLoadForClass(Class_LoadFish), 0);
-    ASSERT_EQ(Object_PushLoadForClass(Class_LoadPlayerShark), 0);
-    ASSERT_EQ(Object_LoadClasses(), 0);
-    ASSERT_EQ(Main_LoadFish(), 0);
-    done = true;
-}
 
 class Game : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        StartGame();
-        for (int code = 0; code < INPUT_COUNT; ++code)
-            Player_SetInput(code, 0);
-        ASSERT_EQ(World_Create(&world, 120), 0);
-        ASSERT_EQ(World_SpawnPlayer(&world, 0, 200), 0);
+        ASSERT_TRUE(Player_InputInit() == 0 && fmtest::AddManifestSprites() && Object_Begin() == 0 &&
+                    Object_PushLoadForClass(Class_LoadFish) == 0 && Object_PushLoadForClass(Class_LoadPlayerShark) == 0 &&
+                    Object_LoadClasses() == 0 && Main_LoadFish() == 0);
+        ASSERT_TRUE(World_Create(&world, 120) == 0 && World_SpawnPlayer(&world, 0, 200) == 0);
     }
     void TearDown() override { World_Destroy(&world); }
-
-    /* One frame as the loop runs it (drawing left out). */
-    void Frame()
+    /* Frames as the loop runs them, drawing left out. */
+    void Frame(int n = 1)
     {
-        ASSERT_EQ(World_NewFrame(&world), 0);
-        Object_t *entities = nullptr;
-        int32_t *alive = nullptr;
-        int32_t count = 0;
-        ASSERT_EQ(World_GetEntityList(&world, &entities, &alive, &count), 0);
-        for (int i = 0; i < count; ++i) {
-            if (alive[i] != 1)
-                continue;
-            Object_t copy = entities[i];
-            copy.UPDATE(&entities[i], &world);
-            Player_CheckCollision(&entities[i], &world);
+        for (int f = 0; f < n; ++f) {
+            ASSERT_EQ(World_NewFrame(&world), 0);
+            Object_t *entities = nullptr;
+            int32_t *alive = nullptr, count = 0;
+            ASSERT_EQ(World_GetEntityList(&world, &entities, &alive, &count), 0);
+            for (int i = 0; i < count; ++i) {
+                if (alive[i] == 1) {
+                    entities[i].UPDATE(&entities[i], &world);
+                    Player_CheckCollision(&entities[i], &world);
+                }
+            }
         }
     }
-    void Frames(int n)
-    {
-        for (int i = 0; i < n; ++i)
-            Frame();
-    }
-    /* Spawns and returns the slot the fish went into. */
-    int Spawn(int start_y, const char *type)
-    {
-        EXPECT_EQ(World_SpawnFish(&world, start_y, type), 0) << type;
-        return world.next_slot;
-    }
-    /* Holds the controls that move the shark toward (x, y), one frame's worth. */
+    /* Holds the controls that move the shark toward (x, y). */
     void SteerTo(int x, int y)
     {
-        Object_t *p = world.player;
-        Player_SetInput(INPUT_LEFT, p->hitbox.x > x + 2);
-        Player_SetInput(INPUT_RIGHT, p->hitbox.x < x - 2);
-        Player_SetInput(INPUT_UP, p->hitbox.y > y + 1);
-        Player_SetInput(INPUT_DOWN, p->hitbox.y < y - 1);
+        const SDL_Rect &p = world.player->hitbox;
+        Player_SetInput(INPUT_LEFT, p.x > x + 2);
+        Player_SetInput(INPUT_RIGHT, p.x < x - 2);
+        Player_SetInput(INPUT_UP, p.y > y + 1);
+        Player_SetInput(INPUT_DOWN, p.y < y - 1);
     }
-    void Release()
+    /* Spawns the only live fish; its slot. */
+    int Spawn(int start_y, const char *type)
     {
-        for (int code = 0; code < INPUT_COUNT; ++code)
-            Player_SetInput(code, 0);
+        EXPECT_EQ(World_SpawnFish(&world, start_y, type), 0);
+        EXPECT_EQ(world.fish_count, 1);
+        return world.next_slot;
     }
-    SharkData *Shark() { return static_cast<SharkData *>(world.player->data); }
-    Object_t &Fish(int slot) { return world.entities[slot]; }
-    FishData *Data(int slot) { return static_cast<FishData *>(Fish(slot).data); }
-
+    int &Health() { return static_cast<SharkData *>(world.player->data)->health; }
+    /* The slot's live flag, the fish count, the score and the shark's health. */
+    std::vector<int> Stats(int slot) { return {world.alive[slot], world.fish_count, world.score, Health()}; }
     World_t world{};
 };
 
 } // namespace
 
-TEST_F(Game, StartsLikeTheGame)
+TEST_F(Game, SteeredSharkMeetsAllEightKinds)
 {
-    EXPECT_EQ(FishPrototype.class_id, 0);
-    EXPECT_EQ(PlayerSharkPrototype.class_id, 1);
-    EXPECT_STREQ(Object_GetClassString(1), "PlayerShark");
-    /* In a fresh process the world's records are the first objects made. */
-    for (int i = 0; i < 120; ++i)
-        EXPECT_EQ(Fish(i).id, i);
-    EXPECT_EQ(world.player->id, 120);
-    EXPECT_EQ(world.player->class_id, 1);
-    EXPECT_EQ(Shark()->health, 3);
-    Frames(3);
-    EXPECT_EQ(world.player->hitbox.x, 0);
-    EXPECT_EQ(world.player->hitbox.y, 200);
-    EXPECT_EQ(world.player->sprite.dst.x, -11);
-    EXPECT_EQ(world.player->sprite.dst.y, 189);
-    EXPECT_EQ(world.score, 0);
-    EXPECT_EQ(Player_CollisionCount(), 0);
-}
+    // Parked at (0, 200): the sword touches from its 2nd update, holds at x -19 and dashes clear of the shark on
+    // its 74th, so it hurts on frames 2 and 39 and leaves on its 153rd update.
+    const int sword = Spawn(200, "sword");
+    Frame(2);
+    EXPECT_EQ(Health(), 2);
+    Frame(36);
+    EXPECT_EQ(Health(), 2);
+    Frame();
+    EXPECT_EQ(Health(), 1);
+    Frame(113);
+    EXPECT_EQ(Stats(sword), (std::vector<int>{1, 1, 0, 1}));
+    Frame();
+    EXPECT_EQ(Stats(sword), (std::vector<int>{0, 0, 0, 1}));
 
-TEST_F(Game, ParkedSharkWatchesAllEightKindsLeave)
-{
-    /* Out of every path: below the fish rows, left of the crab's column. */
-    for (int f = 0; f < 200; ++f) {
-        SteerTo(300, 350);
-        Frame();
-    }
-    Release();
-    ASSERT_EQ(world.player->hitbox.x, 300);
-    ASSERT_EQ(world.player->hitbox.y, 350);
+    // The puffer first holds the mouth (x 95) at x 89: harmless until bitten, then it costs all.
+    const int puffer = Spawn(200, "puffer");
+    Frame(240);
+    EXPECT_EQ(Health(), 1);
+    Player_SetInput(INPUT_BITE, 1);
+    Frame();
+    EXPECT_EQ(Health(), 0);
+    Player_SetInput(INPUT_BITE, 0);
+    Frame(32);
+    EXPECT_EQ(Stats(puffer), (std::vector<int>{1, 1, 0, 0})) << "a puffer is not eaten";
+    Frame();
+    EXPECT_EQ(Stats(puffer), (std::vector<int>{0, 0, 0, 0}));
+    Health() = 3; // as the developer key gives it back
 
-    struct Kind { int y; const char *name; int updates; } kinds[] = {
-        {200, "horiz_slow", 167}, {200, "horiz_med", 121}, {200, "horiz_fast", 84},
-        {200, "sine_slow", 106},  {20, "sine_wide", 119},  {200, "sword", 153},
-        {200, "puffer", 274},     {600, "crab", 105}};
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(Spawn(kinds[i].y, kinds[i].name), i);
-    EXPECT_EQ(world.fish_count, 8);
-
-    for (int f = 1; f <= 280; ++f) {
-        Frame();
-        int live = 0;
-        for (int i = 0; i < 8; ++i) {
-            const bool should_live = f < kinds[i].updates;
-            EXPECT_EQ(world.alive[i], should_live ? 1 : 0) << kinds[i].name << " frame " << f;
-            live += should_live;
-        }
-        ASSERT_EQ(world.fish_count, live) << "frame " << f;
-    }
-    EXPECT_EQ(world.score, 0);
-    EXPECT_EQ(Shark()->health, 3);
-    /* The cursor stayed on the last slot filled, which is free again. */
-    EXPECT_EQ(Spawn(200, "horiz_slow"), 7);
-}
-
-TEST_F(Game, BitingSharkEatsTheStraightSwimmersOnCue)
-{
-    /* Parked at (0, 200) the mouth is at (95, 213) and (95, 208). Each fish
-     * first reaches the mouth inside the shark's box after the given number
-     * of updates: 800 - 5k = 90, 800 - 7k = 86, 800 - 10k = 90. */
-    struct Kind { const char *name; int reach; int points; } kinds[] = {
-        {"horiz_slow", 142, 10}, {"horiz_med", 102, 50}, {"horiz_fast", 71, 300}};
+    // The mouth follows each swimmer from x 0, except that the wide swayer is awaited low at the left, where its sway
+    // turns; the bite is held once the fish is near.
+    const struct { int y; const char *name; int points; int wait_x, wait_y; } swimmers[] = {
+        {200, "horiz_slow", 10, 0, 0}, {200, "horiz_med", 50, 0, 0}, {200, "horiz_fast", 300, 0, 0},
+        {200, "sine_slow", 100, 0, 0}, {20, "sine_wide", 800, -40, 221}};
     int score = 0;
-    for (const Kind &k : kinds) {
-        const int slot = Spawn(200, k.name);
-        Player_SetInput(INPUT_BITE, 0);
-        Frames(k.reach - 20);
-        Player_SetInput(INPUT_BITE, 1); /* a bite lasts 47 frames */
-        Frames(19);
-        EXPECT_EQ(Fish(slot).dead, 0) << k.name;
-        EXPECT_EQ(Shark()->biting, 1);
-        Frame();
-        EXPECT_EQ(Fish(slot).dead, 1) << k.name;
-        EXPECT_EQ(world.score, score);
-        Frame();
-        score += k.points;
-        EXPECT_EQ(world.score, score) << k.name;
-        EXPECT_EQ(world.alive[slot], 0);
-        EXPECT_EQ(world.fish_count, 0);
-    }
-    EXPECT_EQ(world.score, 360);
-    EXPECT_EQ(Shark()->health, 3);
-}
-
-TEST_F(Game, SteeredSharkCatchesTheSwayingFish)
-{
-    /* The slow one is followed, mouth level with it; the wide one sways too
-     * fast for that, so the shark waits low at the left, where the fish turns
-     * at the bottom of its sway (y about 218..231 while x runs 51..30). */
-    struct Kind { int y; const char *name; int points; bool follow; int wait_x; int wait_y; } kinds[] = {
-        {200, "sine_slow", 100, true, 0, 0}, {20, "sine_wide", 800, false, -40, 221}};
-    int score = 0;
-    for (const Kind &k : kinds) {
+    for (const auto &k : swimmers) {
+        SCOPED_TRACE(k.name);
         const int slot = Spawn(k.y, k.name);
-        Release();
-        int f = 0;
-        while (Fish(slot).dead == 0 && f < 200) {
-            const SDL_Rect &b = Fish(slot).hitbox;
-            if (k.follow)
-                SteerTo(0, b.y + b.h / 2 - 10);
-            else
-                SteerTo(k.wait_x, k.wait_y);
-            Player_SetInput(INPUT_BITE, b.x < 130 ? 1 : 0);
+        Object_t &fish = world.entities[slot];
+        for (int f = 0; fish.dead == 0 && f < 300; ++f) {
+            SteerTo(k.wait_x, k.wait_x ? k.wait_y : fish.hitbox.y + fish.hitbox.h / 2 - 10);
+            Player_SetInput(INPUT_BITE, fish.hitbox.x < 130);
             Frame();
-            ++f;
         }
-        ASSERT_EQ(Data(slot)->eaten, 1) << k.name << " got away";
-        EXPECT_EQ(world.alive[slot], 1) << "retired only by its own next update";
-        EXPECT_EQ(world.score, score);
+        ASSERT_EQ(fmtest::DataOf(fish)->eaten, 1) << "got away";
+        EXPECT_EQ(Stats(slot), (std::vector<int>{1, 1, score, 3})) << "retired only by its own next update";
         Frame();
         score += k.points;
-        EXPECT_EQ(world.score, score);
-        EXPECT_EQ(world.alive[slot], 0);
-        EXPECT_EQ(world.fish_count, 0);
+        EXPECT_EQ(Stats(slot), (std::vector<int>{0, 0, score, 3}));
     }
-    EXPECT_EQ(Shark()->health, 3);
-}
 
-TEST_F(Game, CrabCostsOneHealth)
-{
-    fmtest::LogCapture log;
-    /* The crab drops at x 610: wait beneath it. */
+    // Waiting under the crab's column (x 610): it first touches on its 52nd update and is below the shark
+    // before the 37 protected frames end, so it costs 1; its 105th update takes it out of the scene.
     for (int f = 0; f < 200; ++f) {
         SteerTo(560, 200);
         Frame();
     }
-    Release();
-    const SDL_Rect shark = world.player->hitbox;
-    ASSERT_TRUE(shark.x + shark.w > 635 && shark.x < 610 && shark.y == 200) << shark.x;
+    SteerTo(world.player->hitbox.x, world.player->hitbox.y);
+    const SDL_Rect &shark = world.player->hitbox;
+    ASSERT_TRUE(shark.x < 610 && shark.x + shark.w > 635 && shark.y == 200) << shark.x << "," << shark.y;
     const int crab = Spawn(600, "crab");
-    /* y = -14 + 4 (k - 1) first overlaps the shark's 200..218 at k = 52 (y 190)
-     * and leaves it after k = 58, well within the 37 protected frames. */
-    Frames(51);
-    EXPECT_EQ(Shark()->health, 3);
+    Frame(51);
+    EXPECT_EQ(Health(), 3);
     Frame();
-    EXPECT_EQ(Shark()->health, 2);
-    EXPECT_TRUE(log.contains("Ow! 2"));
-    Frames(52);
-    EXPECT_EQ(world.alive[crab], 1);
-    Frame(); /* its 105th update takes it below the scene */
-    EXPECT_EQ(world.alive[crab], 0);
-    EXPECT_EQ(world.fish_count, 0);
-    EXPECT_EQ(Shark()->health, 2);
-    EXPECT_EQ(world.score, 0);
-}
-
-TEST_F(Game, PufferIsHarmlessUntilBitten)
-{
-    const int puffer = Spawn(200, "puffer");
-    /* At (0, 200) the mouth is at x 95: 800 - 3k is first within the mouth
-     * and the shark's box at k = 237 (x 89). */
-    Frames(240);
-    EXPECT_EQ(world.alive[puffer], 1);
-    EXPECT_EQ(Fish(puffer).hitbox.x, 80);
-    EXPECT_EQ(Shark()->health, 3);
-    Player_SetInput(INPUT_BITE, 1);
+    EXPECT_EQ(Health(), 2);
+    Frame(52);
+    EXPECT_EQ(Stats(crab), (std::vector<int>{1, 1, 1260, 2}));
     Frame();
-    EXPECT_EQ(Shark()->health, 0);
-    EXPECT_EQ(Fish(puffer).dead, 0) << "a puffer is not eaten";
-    Frames(10);
-    EXPECT_EQ(world.alive[puffer], 1);
-    EXPECT_EQ(world.score, 0);
-    EXPECT_EQ(Shark()->health, 0);
-}
-
-TEST_F(Game, SwordInContactCostsOneHealthEvery37Frames)
-{
-    fmtest::LogCapture log;
-    const int sword = Spawn(200, "sword");
-    /* Update 2 brings it to x -39, touching the parked shark; it holds at -19,
-     * dashes from update 62 (x -10 + 9 per update) and clears the box
-     * (x >= 92) at update 74. Hurts at 2 and 39; 76 is already clear. */
-    Frame();
-    EXPECT_EQ(Shark()->health, 3);
-    Frame();
-    EXPECT_EQ(Shark()->health, 2);
-    Frames(36);
-    EXPECT_EQ(Shark()->health, 2);
-    Frame();
-    EXPECT_EQ(Shark()->health, 1);
-    Frames(80);
-    EXPECT_EQ(Shark()->health, 1);
-    EXPECT_TRUE(fmtest::InOrder(log.lines(), {"Ow! 2", "Ow! 1"}));
-    EXPECT_FALSE(log.contains("Ow! 0"));
-    EXPECT_EQ(world.alive[sword], 1);
-    Frames(40);
-    EXPECT_EQ(world.alive[sword], 0);
-    EXPECT_EQ(world.fish_count, 0);
+    EXPECT_EQ(Stats(crab), (std::vector<int>{0, 0, 1260, 2}));
 }
