@@ -55,80 +55,72 @@ int File_InitialiseResourcePathFrom(const char *base_path)
 
 namespace {
 
-/* Drops a partly built path so a failure leaves the variable empty. */
-bstring fail(bstring *out)
+/* The lines of the shared request steps name the function the caller
+ * called, so they are written with the caller's name, not this file's. */
+#define LOG_ERR_IN(func, ...)                                               \
+    do {                                                                    \
+        Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, func, __LINE__, __VA_ARGS__); \
+        errno = 0;                                                          \
+    } while (0)
+
+int append_name(bstring out, const char *name) { return bstring_append_cstr(out, name); }
+int append_name(bstring out, const bstring name) { return bstring_append(out, name); }
+const char *shown_name(const char *name) { return name; }
+const char *shown_name(const bstring name)
 {
-    bstring_destroy(*out);
-    *out = nullptr;
-    return nullptr;
+    return name->data ? reinterpret_cast<const char *>(name->data) : "(null)";
+}
+
+/* RESOURCE_PATH followed by the name, in *out; a failure leaves *out empty.
+ * A null out address gets a local variable: the caller then only has the
+ * result. */
+template <typename Name>
+bstring get_resource(const char *func, Name name, bstring *out, const char *null_msg,
+                     const char *copy_msg)
+{
+    bstring local = nullptr;
+    if (!out)
+        out = &local;
+    if (!RESOURCE_PATH && File_InitialiseResourcePath() != 0) {
+        LOG_ERR_IN(func, "Resource data path could not be initialised D:");
+        return nullptr;
+    }
+    if (!name) {
+        LOG_ERR_IN(func, "%s", null_msg);
+        return nullptr;
+    }
+    if (*out) {
+        Log_Write(LOG_LEVEL_WARN, FM_LOG_FILE, func, __LINE__,
+                  "Out bstring exists, destroying to avoid memory leaks");
+        bstring_destroy(*out);
+        *out = nullptr;
+    }
+    *out = bstring_copy(RESOURCE_PATH);
+    if (!*out) {
+        LOG_ERR_IN(func, "%s", copy_msg);
+        return nullptr;
+    }
+    if (append_name(*out, name) != 0) {
+        LOG_ERR_IN(func, "Error appending to resource path. Given dir: %s", shown_name(name));
+        bstring_destroy(*out);
+        *out = nullptr;
+        return nullptr;
+    }
+    return *out;
 }
 
 } // namespace
 
-/* The two path requests are written out in full so that each log line
- * names the function the caller called. A null out address gets a local
- * variable: the caller then only has the result. */
 bstring File_GetResource_cstr(const char *name, bstring *out)
 {
-    bstring local = nullptr;
-    if (!out)
-        out = &local;
-    if (!RESOURCE_PATH && File_InitialiseResourcePath() != 0) {
-        LOG_ERR("Resource data path could not be initialised D:");
-        return nullptr;
-    }
-    if (!name) {
-        LOG_ERR("Invalid input: path string cannot be NULL.");
-        return nullptr;
-    }
-    if (*out) {
-        LOG_WARN("Out bstring exists, destroying to avoid memory leaks");
-        bstring_destroy(*out);
-        *out = nullptr;
-    }
-
-    *out = bstring_copy(RESOURCE_PATH);
-    if (!*out) {
-        LOG_ERR("Failed to copy RESOURCE_PATH.");
-        return fail(out);
-    }
-    if (bstring_append_cstr(*out, name) != 0) {
-        LOG_ERR("Error appending to resource path. Given dir: %s", name);
-        return fail(out);
-    }
-    return *out;
+    return get_resource(__func__, name, out, "Invalid input: path string cannot be NULL.",
+                        "Failed to copy RESOURCE_PATH.");
 }
 
 bstring File_GetResource(const bstring name, bstring *out)
 {
-    bstring local = nullptr;
-    if (!out)
-        out = &local;
-    if (!RESOURCE_PATH && File_InitialiseResourcePath() != 0) {
-        LOG_ERR("Resource data path could not be initialised D:");
-        return nullptr;
-    }
-    if (!name) {
-        LOG_ERR("Invalid input: path bstring cannot be NULL.");
-        return nullptr;
-    }
-    if (*out) {
-        LOG_WARN("Out bstring exists, destroying to avoid memory leaks");
-        bstring_destroy(*out);
-        *out = nullptr;
-    }
-
-    *out = bstring_copy(RESOURCE_PATH);
-    if (!*out) {
-        LOG_ERR("Failed to copy RESOURCE_PATH");
-        return fail(out);
-    }
-    if (bstring_append(*out, name) != 0) {
-        const char *shown = name->data ? reinterpret_cast<const char *>(name->data) : "(null)";
-        LOG_ERR("Error appending to resource path. Given dir: %s", shown);
-        return fail(out);
-    }
-    return *out;
+    return get_resource(__func__, name, out, "Invalid input: path bstring cannot be NULL.",
+                        "Failed to copy RESOURCE_PATH");
 }
 
 int Util_CString_Convert(const bstring b, char **out)

@@ -9,6 +9,9 @@
 
 #include "bstring.h"
 
+/* abort() so libFuzzer records the input that broke a rule. */
+#define REQUIRE(cond) ((cond) ? (void)0 : abort())
+
 namespace {
 
 constexpr int kSlots = 4;
@@ -19,72 +22,51 @@ struct Input {
     size_t n;
     uint8_t byte() { return n ? (--n, *p++) : 0; }
     int small() { return byte() % 64; }
-    std::string bytes(size_t max)
+    /* Up to max bytes of the input; cut at the first zero for a C string. */
+    std::string bytes(size_t max, bool cstr)
     {
-        size_t len = byte() % (max + 1);
-        if (len > n)
-            len = n;
+        const size_t want = byte() % (max + 1), len = want < n ? want : n;
         std::string s(reinterpret_cast<const char *>(p), len);
         p += len;
         n -= len;
-        return s;
+        return cstr ? s.substr(0, strlen(s.c_str())) : s;
     }
 };
 
-struct Slot {
-    bstring b = nullptr;
-    std::string model;
-};
-
-void fail(const char *what)
-{
-    (void)what;
-    abort();
-}
+struct Slot { bstring b = nullptr; std::string model; };
 
 void check(const Slot &s)
 {
-    if (!s.b)
-        return;
     const bstring b = s.b;
-    if (!b->data || b->length < 0 || b->length >= b->capacity)
-        fail("invariant");
-    if (b->data[b->length] != 0)
-        fail("terminator");
-    if (static_cast<size_t>(b->length) != s.model.size() ||
-        memcmp(b->data, s.model.data(), s.model.size()) != 0)
-        fail("contents");
+    REQUIRE(!b || (b->data && b->length >= 0 && b->length < b->capacity && b->data[b->length] == 0 &&
+                   static_cast<size_t>(b->length) == s.model.size() &&
+                   memcmp(b->data, s.model.data(), s.model.size()) == 0));
 }
 
-/* A read-only view into another string's storage, for aliasing. */
+/* A read-only view into a string's own storage, for aliasing. */
 tagbstring view_of(const Slot &s, Input &in)
 {
-    tagbstring v{};
     const int len = s.b->length;
     const int off = len ? in.byte() % (len + 1) : 0;
     const int n = (len - off) ? in.byte() % (len - off + 1) : 0;
-    v.capacity = 0;
-    v.length = n;
-    v.data = s.b->data + off;
-    return v;
+    return tagbstring{0, n, s.b->data + off};
 }
 
+std::string as_string(const tagbstring *b)
+{
+    return {reinterpret_cast<const char *>(b->data), static_cast<size_t>(b->length)};
+}
+
+/* Left to right, non-overlapping, from pos; nothing when find can't fit. */
 void replace_model(std::string &m, const std::string &find, const std::string &repl, size_t pos)
 {
-    if (find.empty() || pos + find.size() > m.size())
+    if (pos + find.size() > m.size())
         return;
     std::string out = m.substr(0, pos);
     size_t at = pos;
-    for (;;) {
-        size_t hit = m.find(find, at);
-        if (hit == std::string::npos)
-            break;
-        out.append(m, at, hit - at);
-        out += repl;
-        at = hit + find.size();
-    }
-    out.append(m, at, std::string::npos);
-    m = out;
+    for (size_t hit; (hit = m.find(find, at)) != std::string::npos; at = hit + find.size())
+        out.append(m, at, hit - at) += repl;
+    m = out.append(m, at, std::string::npos);
 }
 
 } // namespace
@@ -100,124 +82,82 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Slot &c = slots[in.byte() % kSlots];
         switch (op) {
         case 0: { /* from a zero-terminated string */
-            std::string s = in.bytes(40);
-            s = s.substr(0, strlen(s.c_str()));
+            const std::string s = in.bytes(40, true);
             bstring_destroy(a.b);
             a.b = bstring_from_cstr(s.c_str());
             a.model = s;
-            if (!a.b)
-                fail("from_cstr");
+            REQUIRE(a.b);
             break;
         }
-        case 1: /* copy */
-            if (b.b && &a != &b) {
-                bstring_destroy(a.b);
-                a.b = bstring_copy(b.b);
-                a.model = b.model;
+        case 1:  /* copy b into a */
+        case 11: { /* copy a into b, then change a: the two must not share a buffer */
+            Slot &src = op == 1 ? b : a, &dst = op == 1 ? a : b;
+            if (src.b && &a != &b) {
+                bstring_destroy(dst.b);
+                dst.b = bstring_copy(src.b);
+                dst.model = src.model;
+                REQUIRE(op == 1 || bstring_append_cstr(src.b, "x") == 0);
+                src.model += op == 1 ? "" : "x";
             }
             break;
+        }
         case 2: /* append, possibly to itself */
             if (a.b && b.b && a.model.size() + b.model.size() < kMaxLen) {
-                const std::string add = b.model;
-                if (bstring_append(a.b, b.b) != 0)
-                    fail("append");
-                a.model += add;
+                REQUIRE(bstring_append(a.b, b.b) == 0);
+                a.model += b.model;
             }
             break;
-        case 3: { /* append a zero-terminated string */
-            std::string s = in.bytes(40);
-            s = s.substr(0, strlen(s.c_str()));
+        case 3: /* append a zero-terminated string, or (5) a plain block */
+        case 5: {
+            const std::string s = in.bytes(40, op == 3);
             if (a.b) {
-                if (bstring_append_cstr(a.b, s.c_str()) != 0)
-                    fail("append_cstr");
+                REQUIRE((op == 3 ? bstring_append_cstr(a.b, s.c_str())
+                                 : bstring_append_block(a.b, s.data(), static_cast<int>(s.size()))) == 0);
                 a.model += s;
             }
             break;
         }
-        case 4: { /* append bytes that live inside the target */
+        case 4: /* append bytes that live inside the target */
             if (a.b && a.model.size() < kMaxLen / 2) {
                 tagbstring v = view_of(a, in);
-                const std::string add(reinterpret_cast<char *>(v.data), static_cast<size_t>(v.length));
-                if (bstring_append_block(a.b, v.data, v.length) != 0)
-                    fail("append_block alias");
+                const std::string add = as_string(&v);
+                REQUIRE(bstring_append_block(a.b, v.data, v.length) == 0);
                 a.model += add;
             }
             break;
-        }
-        case 5: { /* append a plain block */
-            std::string s = in.bytes(40);
-            if (a.b) {
-                if (bstring_append_block(a.b, s.data(), static_cast<int>(s.size())) != 0)
-                    fail("append_block");
-                a.model += s;
-            }
-            break;
-        }
         case 6: /* find */
             if (a.b && b.b) {
                 const int pos = in.small() - 2;
-                const int got = bstring_find(a.b, pos, b.b);
-                int want = -1;
-                if (pos >= 0 && static_cast<size_t>(pos) <= a.model.size()) {
-                    size_t hit = a.model.find(b.model, static_cast<size_t>(pos));
-                    want = hit == std::string::npos ? -1 : static_cast<int>(hit);
-                }
-                if (got != want)
-                    fail("find");
+                const size_t hit = pos >= 0 && static_cast<size_t>(pos) <= a.model.size()
+                                       ? a.model.find(b.model, static_cast<size_t>(pos)) : std::string::npos;
+                REQUIRE(bstring_find(a.b, pos, b.b) == (hit == std::string::npos ? -1 : static_cast<int>(hit)));
             }
             break;
         case 7: /* find and replace with separate strings */
         case 8: /* ... with find and replacement living inside the target */
             if (a.b && b.b && c.b) {
-                tagbstring fv, rv;
-                bstring f = b.b, r = c.b;
-                if (op == 8) {
-                    fv = view_of(a, in);
-                    rv = view_of(a, in);
-                    f = &fv;
-                    r = &rv;
-                }
-                const std::string fs(reinterpret_cast<char *>(f->data), static_cast<size_t>(f->length));
-                const std::string rs(reinterpret_cast<char *>(r->data), static_cast<size_t>(r->length));
+                tagbstring fv = op == 8 ? view_of(a, in) : tagbstring{}, rv = op == 8 ? view_of(a, in) : tagbstring{};
+                const bstring f = op == 8 ? &fv : b.b, r = op == 8 ? &rv : c.b;
+                const std::string fs = as_string(f), rs = as_string(r);
                 const int pos = in.small();
                 if (a.model.size() * (rs.size() + 1) > kMaxLen)
                     break;
-                const int st = bstring_find_replace(a.b, f, r, pos);
-                if (fs.empty()) {
-                    if (st != -1)
-                        fail("empty find accepted");
-                } else {
-                    if (st != 0)
-                        fail("find_replace");
+                REQUIRE(bstring_find_replace(a.b, f, r, pos) == (fs.empty() ? -1 : 0));
+                if (!fs.empty())
                     replace_model(a.model, fs, rs, static_cast<size_t>(pos));
-                }
             }
             break;
         case 9: /* reserve */
             if (a.b) {
                 const int n = in.small() * in.small();
-                const int st = bstring_reserve(a.b, n);
-                if ((n <= 0) != (st == -1))
-                    fail("reserve");
-                if (n > 0 && a.b->capacity < n)
-                    fail("reserve too small");
+                REQUIRE((bstring_reserve(a.b, n) == -1) == (n <= 0));
+                REQUIRE(n <= 0 || a.b->capacity >= n);
             }
             break;
-        case 10: /* destroy */
-            if (bstring_destroy(a.b) != (a.b ? 0 : -1))
-                fail("destroy");
+        default: /* destroy */
+            REQUIRE(bstring_destroy(a.b) == (a.b ? 0 : -1));
             a.b = nullptr;
             a.model.clear();
-            break;
-        default: /* a copy must be independent of its source */
-            if (a.b && &a != &b) {
-                bstring_destroy(b.b);
-                b.b = bstring_copy(a.b);
-                b.model = a.model;
-                if (bstring_append_cstr(a.b, "x") != 0)
-                    fail("append after copy");
-                a.model += "x";
-            }
             break;
         }
         for (const Slot &s : slots)
