@@ -7,16 +7,8 @@ set -u
 
 if [ "${1:-}" != "--inner" ]; then
     [ $# -eq 2 ] || { echo "usage: $0 <program> keys|term" >&2; exit 2; }
-    for tool in xvfb-run xdotool xauth Xvfb; do
-        if ! command -v "$tool" >/dev/null 2>&1; then
-            echo "SKIP: $tool is not installed"
-            exit 77
-        fi
-    done
-    work=$(mktemp -d) || exit 1
-    trap 'rm -rf "$work"' EXIT
-    xvfb-run -a sh "$0" --inner "$1" "$2" "$work"
-    exit $?
+    . "$(dirname "$0")/xvfb_common.sh"
+    xvfb_reenter "$0" xdotool "$1" "$2"
 fi
 
 exe=$2

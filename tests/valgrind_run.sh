@@ -9,19 +9,11 @@ set -u
 
 if [ "${1:-}" != "--inner" ]; then
     [ $# -eq 2 ] || { echo "usage: $0 <program> <suppressions>" >&2; exit 2; }
-    for tool in valgrind xvfb-run xdotool xauth Xvfb; do
-        if ! command -v "$tool" >/dev/null 2>&1; then
-            echo "SKIP: $tool is not installed"
-            exit 77
-        fi
-    done
+    . "$(dirname "$0")/xvfb_common.sh"
     # The run happens in a scratch folder: make the paths absolute first.
     exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
     supp=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
-    work=$(mktemp -d) || exit 1
-    trap 'rm -rf "$work"' EXIT
-    xvfb-run -a sh "$0" --inner "$exe" "$supp" "$work"
-    exit $?
+    xvfb_reenter "$0" "valgrind xdotool" "$exe" "$supp"
 fi
 
 exe=$2

@@ -1,235 +1,127 @@
 /* Running code in a child process: a forked copy of the test running one
- * function, or a program started from a given folder. The parent sees how
+ * function, or a program started in a given folder. The parent sees how
  * the child ended and what it wrote to stderr, so crashes and sanitizer
  * reports show up as failures of the case that caused them. */
 #ifndef FINMAW_CHILD_PROCESS_H
 #define FINMAW_CHILD_PROCESS_H
 
 #include <fcntl.h>
-#include <grp.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "test_support.h"
 
-extern char **environ;
+/* A sanitizer report in a forked child must not pass for an ordinary status. */
+extern "C" const char *__asan_default_options() { return "exitcode=86"; }
+extern "C" const char *__ubsan_default_options() { return "exitcode=86:print_stacktrace=1"; }
 
 namespace fmtest {
 
-/* The exit status the sanitizers are told to use, so a report cannot pass
- * for an ordinary failure status. */
 constexpr int kSanitizerExit = 86;
+using StopWhen = std::function<bool(pid_t)>;
 
 struct ChildOutcome {
-    bool exited = false;    /* ended through exit */
-    int status = -1;        /* its exit status */
-    bool signalled = false; /* killed by a signal */
-    int signal = 0;
-    bool hung = false;      /* still running at the deadline; killed */
-    std::string err;        /* what it wrote to stderr */
-
+    bool exited = false; /* through exit(), not killed */
+    int status = -1;     /* the exit status, or the signal that killed it */
+    std::string err;     /* what it wrote to stderr */
     /* No crash, no hang, no sanitizer report. */
     bool Clean() const
     {
         return exited && status != kSanitizerExit && err.find("Sanitizer") == std::string::npos &&
                err.find("runtime error") == std::string::npos;
     }
-    std::string Describe() const
-    {
-        std::string d = exited ? "exit " + std::to_string(status)
-                        : signalled ? "signal " + std::to_string(signal)
-                                    : std::string("no status");
-        if (hung)
-            d += " (hung)";
-        if (!err.empty())
-            d += "; stderr:\n" + err;
-        return d;
-    }
+    std::string Describe() const { return (exited ? "exit " : "signal ") + std::to_string(status) + "; stderr:\n" + err; }
 };
 
 /* A temporary folder whose path holds no "bin": the resource path rule
  * rewrites every "bin", and a random name may happen to contain one. */
-class ResTempDir {
-public:
-    ResTempDir()
-    {
-        do
-            dir_.emplace();
-        while (dir_->str().find("bin") != std::string::npos);
-    }
-    const std::filesystem::path &path() const { return dir_->path(); }
-    std::string str() const { return dir_->str(); }
-
-private:
-    std::optional<TempDir> dir_;
+struct ResTempDir {
+    ResTempDir() { while (dir->str().find("bin") != std::string::npos) dir.emplace(); }
+    const std::filesystem::path &path() const { return dir->path(); }
+    std::optional<TempDir> dir{std::in_place};
 };
 
-/* Called by the parent every 10 ms while the child runs, with its pid. */
-using ChildPoll = std::function<void(pid_t)>;
-
-inline ChildOutcome WaitForChild(pid_t pid, const std::filesystem::path &err_file, const ChildPoll &poll)
+/* Runs child() in a fork, in folder cwd with stderr going to err_file, and
+ * waits for its end; sends SIGTERM once stop(pid) first holds. After 120 s,
+ * only a safety net against a hang, the child is killed. */
+inline ChildOutcome Spawn(const std::filesystem::path &cwd, const std::filesystem::path &err_file,
+                          const std::function<void()> &child, const StopWhen &stop)
 {
+    fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int fd = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(fd, 2);
+        close(fd);
+        if (chdir(cwd.c_str()) != 0)
+            _exit(126);
+        child();
+        _exit(127);
+    }
     ChildOutcome out;
     int wstatus = 0;
-    /* 120 s: only a safety net against a hang, never reached by a pass. */
-    bool done = false;
-    for (int i = 0; i < 12000 && !done; ++i) {
-        if (waitpid(pid, &wstatus, WNOHANG) == pid) {
-            done = true;
+    bool stopped = !stop;
+    for (int i = 0; pid > 0 && waitpid(pid, &wstatus, WNOHANG) != pid; ++i) {
+        if (i == 12000) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &wstatus, 0);
             break;
         }
-        if (poll)
-            poll(pid);
+        if (!stopped && stop(pid))
+            stopped = kill(pid, SIGTERM) == 0;
         usleep(10000);
     }
-    if (!done) {
-        out.hung = true;
-        kill(pid, SIGKILL);
-        waitpid(pid, &wstatus, 0);
-    }
-    out.exited = WIFEXITED(wstatus);
-    out.status = out.exited ? WEXITSTATUS(wstatus) : -1;
-    out.signalled = WIFSIGNALED(wstatus);
-    out.signal = out.signalled ? WTERMSIG(wstatus) : 0;
+    out.exited = pid > 0 && WIFEXITED(wstatus);
+    out.status = out.exited ? WEXITSTATUS(wstatus) : WTERMSIG(wstatus);
     out.err = ReadFile(err_file);
     return out;
 }
 
-/* Sends stderr to err_file (in the child). */
-inline void RedirectStderr(const std::filesystem::path &err_file)
-{
-    int fd = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd >= 0) {
-        dup2(fd, 2);
-        close(fd);
-    }
-}
-
-/* Runs body in a forked copy of this process, in working directory cwd,
- * with stderr going to err_file. The child ends through exit() with body's
- * result, so the leak check of a sanitizer build runs in it. */
+/* body in a forked copy of this process; the child ends through exit() with
+ * body's result, so the leak check of a sanitizer build runs in it. */
 inline ChildOutcome RunInChild(const std::filesystem::path &cwd, const std::filesystem::path &err_file,
                                const std::function<int()> &body)
 {
-    fflush(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        RedirectStderr(err_file);
-        if (chdir(cwd.c_str()) != 0)
-            _exit(126);
-        exit(body());
-    }
-    if (pid < 0) {
-        ChildOutcome failed;
-        failed.err = "fork failed";
-        return failed;
-    }
-    return WaitForChild(pid, err_file, nullptr);
+    return Spawn(cwd, err_file, [&] { exit(body()); }, nullptr);
 }
 
-struct ProgramOptions {
-    std::string exe;
-    std::filesystem::path cwd;
-    std::filesystem::path err_file;
-    std::vector<std::string> env; /* NAME=value, replacing any inherited NAME */
-    /* When set, the child switches to this user before it starts (needs root). */
-    std::optional<std::pair<uid_t, gid_t>> user;
-    ChildPoll poll;
-};
-
-/* The environment of this process with the given overrides, and the
- * sanitizers told to exit with kSanitizerExit. */
-inline std::vector<std::string> ChildEnvironment(const std::vector<std::string> &overrides)
+/* A program, with the NAME=value entries of env added to the environment. */
+inline ChildOutcome RunProgram(const std::string &exe, const std::filesystem::path &cwd,
+                               const std::filesystem::path &err_file, const std::vector<std::string> &env,
+                               const StopWhen &stop = nullptr)
 {
-    std::vector<std::string> env;
-    std::string asan = "ASAN_OPTIONS=";
-    std::string ubsan = "UBSAN_OPTIONS=";
-    for (char **e = environ; *e; ++e) {
-        std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('='));
-        bool replaced = false;
-        for (const auto &o : overrides)
-            if (o.substr(0, o.find('=')) == name)
-                replaced = true;
-        if (name == "ASAN_OPTIONS")
-            asan = entry + ":";
-        else if (name == "UBSAN_OPTIONS")
-            ubsan = entry + ":";
-        else if (!replaced)
-            env.push_back(entry);
-    }
-    const std::string code = "exitcode=" + std::to_string(kSanitizerExit);
-    env.push_back(asan + code);
-    env.push_back(ubsan + code);
-    env.insert(env.end(), overrides.begin(), overrides.end());
-    return env;
-}
-
-/* Starts a program and waits for its end. */
-inline ChildOutcome RunProgram(const ProgramOptions &opt)
-{
-    std::vector<std::string> env_text = ChildEnvironment(opt.env);
-    std::vector<char *> envp;
-    for (auto &s : env_text)
-        envp.push_back(s.data());
-    envp.push_back(nullptr);
-
-    fflush(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        RedirectStderr(opt.err_file);
-        if (opt.user) {
-            if (setgroups(0, nullptr) != 0 || setgid(opt.user->second) != 0 ||
-                setuid(opt.user->first) != 0)
-                _exit(125);
+    return Spawn(cwd, err_file, [&] {
+        for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+            const std::string old = getenv(name) ? getenv(name) : "";
+            setenv(name, (old + (old.empty() ? "" : ":") + "exitcode=86").c_str(), 1);
         }
-        if (chdir(opt.cwd.c_str()) != 0)
-            _exit(126);
-        char *argv[] = {const_cast<char *>(opt.exe.c_str()), nullptr};
-        execve(opt.exe.c_str(), argv, envp.data());
-        _exit(127);
-    }
-    if (pid < 0) {
-        ChildOutcome failed;
-        failed.err = "fork failed";
-        return failed;
-    }
-    return WaitForChild(pid, opt.err_file, opt.poll);
+        for (const std::string &e : env)
+            setenv(e.substr(0, e.find('=')).c_str(), e.substr(e.find('=') + 1).c_str(), 1);
+        execl(exe.c_str(), exe.c_str(), static_cast<char *>(nullptr));
+    }, stop);
 }
 
-/* A poll that sends SIGTERM once, as soon as ready() holds. */
-inline ChildPoll TerminateWhen(std::function<bool(pid_t)> ready)
+/* Stops: once a log holds a text, or once the process catches SIGTERM (SDL
+ * installs its handler when it starts and from then on turns the signal
+ * into a quit event, which waits in the queue for the frame loop). */
+inline StopWhen WhenLogged(const std::filesystem::path &log, const std::string &text)
 {
-    auto sent = std::make_shared<bool>(false);
-    return [ready, sent](pid_t pid) {
-        if (!*sent && ready(pid)) {
-            kill(pid, SIGTERM);
-            *sent = true;
-        }
-    };
+    return [=](pid_t) { return ReadFile(log).find(text) != std::string::npos; };
 }
-
-/* True once the process catches SIGTERM: SDL installs its handler when it
- * starts, and from then on the signal becomes a quit event. */
 inline bool CatchesSigterm(pid_t pid)
 {
-    std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
+    const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
     const size_t at = status.find("SigCgt:");
-    if (at == std::string::npos)
-        return false;
-    const unsigned long long mask = std::strtoull(status.c_str() + at + 7, nullptr, 16);
-    return (mask >> (SIGTERM - 1)) & 1u;
+    return at != std::string::npos && (std::strtoull(status.c_str() + at + 7, nullptr, 16) >> (SIGTERM - 1)) & 1u;
 }
 
 } // namespace fmtest
