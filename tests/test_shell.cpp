@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "game.h"
 #include "game_main.h"
 #include "share_utils.h"
 #include "test_support.h"
@@ -228,3 +229,22 @@ TEST_F(Shell, FailingFrameStepsEndTheLoop)
 }
 
 } // namespace
+
+/* A screen pointer that is already set is warned about, and the window is still made. */
+TEST(ShellWindow, NonNullScreenWarnsAndStillCreates)
+{
+    LogCapture log;
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+    SDL_Surface stale{};
+    SDL_Surface *screen = &stale;
+    EXPECT_EQ(Main_InitWindow(&screen), 0);
+    EXPECT_NE(screen, &stale);
+    int warned = 0;
+    for (const auto &line : log.lines())
+        warned += line.rfind("[WARN] (game:Main_InitWindow():", 0) == 0 &&
+                  line.find(") Screen handle parameter should be NULL - check initialisation.") != std::string::npos;
+    EXPECT_EQ(warned, 1);
+    EXPECT_STREQ(SDL_GetWindowTitle(GameWindow), "Finmaw");
+    SDL_DestroyWindow(GameWindow);
+    SDL_Quit();
+}
