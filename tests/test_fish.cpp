@@ -27,6 +27,9 @@ TEST_F(FishClass, InitMakesAPlaceholderAndRefusalsKeepNoData)
     ASSERT_EQ(CallInit(Fish_Init, &fish, &y, "FishDead", kEnd), 0);
     EXPECT_EQ(State(fish), (std::vector<int>{800, 0, 32, 14, 0, 0, COLLISION_NULL, 0})); // the sprite's size
     EXPECT_EQ(fish.UPDATE, &fish_ai_null);
+    const long live = Mem_TestLive(); /* made again: the earlier block is given back */
+    ASSERT_EQ(CallInit(Fish_Init, &fish, &y, "FishDead", kEnd), 0);
+    EXPECT_EQ(Mem_TestLive(), live);
     Mem_Free(fish.data);
     LogCapture log;
     auto refused = [](auto... args) {

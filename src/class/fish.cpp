@@ -60,6 +60,8 @@ int Fish_Init(Object_t *fish, va_list args)
         LOG_ERR("Bad memory.");
         return -1;
     }
+    /* A record made again gives up the block of its earlier life. */
+    Mem_Free(fish->data);
     FishData *data = static_cast<FishData *>(Mem_Calloc(1, sizeof(FishData)));
     fish->data = data;
     if (!data) {
