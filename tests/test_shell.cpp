@@ -230,7 +230,7 @@ TEST_F(Shell, FailingFrameStepsEndTheLoop)
 
 } // namespace
 
-/* A screen pointer that is already set is warned about, and the window is still made. */
+/* The 800x400 "Finmaw" window; a screen pointer already set is warned about, and the window is still made. */
 TEST(ShellWindow, NonNullScreenWarnsAndStillCreates)
 {
     LogCapture log;
@@ -245,6 +245,7 @@ TEST(ShellWindow, NonNullScreenWarnsAndStillCreates)
                   line.find(") Screen handle parameter should be NULL - check initialisation.") != std::string::npos;
     EXPECT_EQ(warned, 1);
     EXPECT_STREQ(SDL_GetWindowTitle(GameWindow), "Finmaw");
+    EXPECT_EQ(screen->w * 10000 + screen->h, 800 * 10000 + 400);
     SDL_DestroyWindow(GameWindow);
     SDL_Quit();
 }
