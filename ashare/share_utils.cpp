@@ -12,6 +12,14 @@
 #define FM_LOG_FILE "ashare/share_utils"
 #include "log.h"
 
+/* Shared steps write their lines under the name of the function the caller
+ * called, not their own. */
+#define LOG_ERR_IN(func, ...)                                               \
+    do {                                                                    \
+        Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, func, __LINE__, __VA_ARGS__); \
+        errno = 0;                                                          \
+    } while (0)
+
 /* Set once, then kept until the program ends. */
 bstring RESOURCE_PATH = nullptr;
 
@@ -30,7 +38,7 @@ int File_InitialiseResourcePathFrom(const char *base_path)
     if (RESOURCE_PATH)
         return 1;
     if (!base_path) {
-        LOG_ERR("SDL could not setup the base path on this system.");
+        LOG_ERR_IN("File_InitialiseResourcePath", "SDL could not setup the base path on this system.");
         return -1;
     }
 
@@ -39,13 +47,13 @@ int File_InitialiseResourcePathFrom(const char *base_path)
     bstring repl = bstring_from_cstr("res");
     int rc = 0;
     if (bstring_find_replace(path, find, repl, 0) != 0) {
-        LOG_ERR("bstring find and replace failed.");
+        LOG_ERR_IN("File_InitialiseResourcePath", "bstring find and replace failed.");
         rc = -1;
     } else {
+        /* A failed copy leaves the path unset and still returns 0: the
+         * request that asked then reports the missing copy itself, and the
+         * next request tries again. */
         RESOURCE_PATH = bstring_copy(path);
-        /* Without the copy nothing was set; the caller reports it. */
-        if (!RESOURCE_PATH)
-            rc = -1;
     }
     bstring_destroy(path);
     bstring_destroy(find);
@@ -54,14 +62,6 @@ int File_InitialiseResourcePathFrom(const char *base_path)
 }
 
 namespace {
-
-/* The lines of the shared request steps name the function the caller
- * called, so they are written with the caller's name, not this file's. */
-#define LOG_ERR_IN(func, ...)                                               \
-    do {                                                                    \
-        Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, func, __LINE__, __VA_ARGS__); \
-        errno = 0;                                                          \
-    } while (0)
 
 int append_name(bstring out, const char *name) { return bstring_append_cstr(out, name); }
 int append_name(bstring out, const bstring name) { return bstring_append(out, name); }

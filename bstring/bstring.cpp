@@ -107,6 +107,9 @@ struct PosList {
         items[count++] = v;
         return true;
     }
+
+    /* The closing entry goes into the slot push keeps spare: never grows. */
+    void close(int v) { items[count++] = v; }
 };
 
 } // namespace
@@ -393,8 +396,7 @@ int replace_all(tagbstring *b, tagbstring *find, tagbstring *repl, int pos)
     int64_t acc = list.count * grow;
     if (lb + acc + 1 > kMaxCap)
         return -1;
-    if (!list.push(static_cast<int>(lb)))
-        return -1;
+    list.close(static_cast<int>(lb));
     if (bstring_reserve(b, static_cast<int>(lb + acc + 1)) != 0)
         return -1;
     b->length = static_cast<int32_t>(lb + acc);

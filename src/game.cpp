@@ -28,6 +28,21 @@
         LOG_DEBUG_FLUSH();       \
     } while (0)
 
+/* Start-up, the frame loop and shutdown are one entry function in the game's
+ * log format: their lines name WinMain on every platform, although the
+ * steps live in separate functions here so that tests can drive them. */
+#define ENTRY_FUNC "WinMain"
+#define ENTRY_INFO(...)                                                         \
+    do {                                                                        \
+        Log_Write(LOG_LEVEL_INFO, FM_LOG_FILE, ENTRY_FUNC, __LINE__, __VA_ARGS__); \
+        Log_Flush();                                                            \
+    } while (0)
+#define ENTRY_ERR(...)                                                           \
+    do {                                                                         \
+        Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, ENTRY_FUNC, __LINE__, __VA_ARGS__); \
+        errno = 0;                                                               \
+    } while (0)
+
 #define COLLISION_NAME_SIZE 100
 
 char *CollisionNames[COLLISION_KIND_COUNT];
@@ -158,81 +173,82 @@ int Game_Startup(Game_t *game)
      * fail, the log is still opened so that the cause is on record. */
     if (Main_FillCollisionNames() != 0) {
         Log_Open(STARTUP_LOG_NAME, "w");
-        LOG_ERR("Out of memory.");
+        ENTRY_ERR("Out of memory.");
         game->status = -1;
         return -1;
     }
 
     /* 2, 3 */
     Log_Open(STARTUP_LOG_NAME, "w");
-    SHELL_INFO("Starting up...");
+    ENTRY_INFO("Starting up...");
 
     /* 4. Without an input table the keys simply record nothing. */
     Player_InputInit();
 
-    /* 5. Like every failed start-up step, this one exits non-zero. */
+    /* 5. The status is set to -1 here although the step returns no status of
+     * its own: a game that never started must not exit 0. */
     int sdl = SDL_Init(SDL_INIT_VIDEO);
     if (sdl < 0) {
-        LOG_ERR("Failed to initialise SDL. Err #%d: %s", sdl, SDL_GetError());
+        ENTRY_ERR("Failed to initialise SDL. Err #%d: %s", sdl, SDL_GetError());
         game->status = -1;
         return -1;
     }
-    SHELL_INFO("Started SDL systems.");
+    ENTRY_INFO("Started SDL systems.");
 
     /* 6 */
     game->status = Main_InitWindow(&game->screen);
     if (game->status != 0) {
-        LOG_ERR("Failed to initialise game window/screen.");
+        ENTRY_ERR("Failed to initialise game window/screen.");
         return -1;
     }
-    SHELL_INFO("Created Window and SDL Surfaces.");
+    ENTRY_INFO("Created Window and SDL Surfaces.");
 
     /* 7 */
     game->status = Main_StartImage();
     if (game->status != 0) {
-        LOG_ERR("Failed to initialise image module data.");
+        ENTRY_ERR("Failed to initialise image module data.");
         return -1;
     }
-    SHELL_INFO("Started Image systems.");
+    ENTRY_INFO("Started Image systems.");
 
     /* 8 */
     game->status = Main_StartObj();
     if (game->status != 0) {
-        LOG_ERR("Failed to initialise oject module data.");
+        ENTRY_ERR("Failed to initialise oject module data.");
         return -1;
     }
-    SHELL_INFO("Started Object systems.");
+    ENTRY_INFO("Started Object systems.");
 
     /* 9 */
     game->status = Main_LoadFish();
     if (game->status != 0) {
-        LOG_ERR("Failed to load fish data!");
+        ENTRY_ERR("Failed to load fish data!");
         return -1;
     }
-    SHELL_INFO("Loaded Fish data!");
+    ENTRY_INFO("Loaded Fish data!");
 
     /* 10 */
     game->status = World_Create(&game->world, GAME_MAX_FISH);
     if (game->status != 0) {
-        LOG_ERR("Failed to create game world.");
+        ENTRY_ERR("Failed to create game world.");
         return -1;
     }
-    SHELL_INFO("Initialised Game world.");
+    ENTRY_INFO("Initialised Game world.");
 
     /* 11 */
     game->status = World_SpawnPlayer(&game->world, GAME_PLAYER_START_X, GAME_PLAYER_START_Y);
     if (game->status != 0) {
-        LOG_ERR("Could not spawn player.");
+        ENTRY_ERR("Could not spawn player.");
         return -1;
     }
-    SHELL_INFO("Created Player in world.");
+    ENTRY_INFO("Created Player in world.");
 
-    /* 12 */
+    /* 12. Exits -1, not 0: a start-up that stopped is a failure. */
     game->player_data = game->world.player
                             ? static_cast<SharkData *>(game->world.player->data)
                             : nullptr;
     if (!game->player_data) {
-        LOG_ERR("Failed to initialise player properly!");
+        ENTRY_ERR("Failed to initialise player properly!");
         game->status = -1;
         return -1;
     }
@@ -248,10 +264,10 @@ int Game_Startup(Game_t *game)
     game->health_rect = SDL_Rect{GAME_HEALTH_X, GAME_HEALTH_Y, GAME_GLYPH_W, GAME_GLYPH_H};
     memset(game->score_digits, 0, sizeof game->score_digits);
 
-    /* 15 */
+    /* 15. Exits -1, not 0, like every other failed step. */
     game->renderer = Main_CreateHitboxRenderer(game->screen);
     if (!game->renderer) {
-        LOG_ERR("Failed to create hitbox SDL Renderer!");
+        ENTRY_ERR("Failed to create hitbox SDL Renderer!");
         game->status = -1;
         return -1;
     }
@@ -259,20 +275,20 @@ int Game_Startup(Game_t *game)
     /* 16 */
     game->status = SDL_SetRenderDrawColor(game->renderer, 255, 0, 0, 255);
     if (game->status != 0) {
-        LOG_ERR("SDL_SetRenderDrawColor() failed: %s", SDL_GetError());
+        ENTRY_ERR("SDL_SetRenderDrawColor() failed: %s", SDL_GetError());
         return -1;
     }
 
     /* 17 */
     Log_Close();
     Log_Open(RunLogName, "w");
-    SHELL_INFO("Starting up...");
+    ENTRY_INFO("Starting up...");
     return 0;
 }
 
 int Game_Shutdown(Game_t *game)
 {
-    SHELL_INFO("Closing down systems.");
+    ENTRY_INFO("Closing down systems.");
     World_Destroy(&game->world);
     Main_CloseAll();
     /* Everything these pointed into is gone now. */
@@ -302,7 +318,7 @@ static void TogglePause(Game_t *game)
 {
     if (!game->paused) {
         game->paused = 1;
-        SHELL_INFO("Score: %d", game->world.score);
+        ENTRY_INFO("Score: %d", game->world.score);
         Log_Close();
     } else {
         game->paused = 0;
@@ -408,7 +424,7 @@ void Game_HandleEvent(Game_t *game, const SDL_Event *event)
     switch (event->type) {
     case SDL_QUIT:
         game->running = 0;
-        SHELL_INFO("Quit message recieved.");
+        ENTRY_INFO("Quit message recieved.");
         break;
     case SDL_KEYDOWN:
         /* Auto-repeats count as fresh presses. */
@@ -436,14 +452,14 @@ int Game_Frame(Game_t *game)
 
     game->status = World_NewFrame(&game->world);
     if (game->status != 0) {
-        LOG_ERR("Failed to initialise world data for new frame.");
+        ENTRY_ERR("Failed to initialise world data for new frame.");
         return game->status;
     }
 
     game->status = World_GetEntityList(&game->world, &game->entities, &game->alive,
                                        &game->entity_count);
     if (game->status != 0) {
-        LOG_ERR("Failed to get entity list from World.");
+        ENTRY_ERR("Failed to get entity list from World.");
         return game->status;
     }
 
@@ -460,7 +476,7 @@ int Game_Frame(Game_t *game)
             int drawn = Game_DrawHitbox(game, &game->entity_copy);
             if (drawn != 0) {
                 game->status = drawn;
-                LOG_ERR("Could not draw rect!");
+                ENTRY_ERR("Could not draw rect!");
                 return game->status;
             }
         }
@@ -470,13 +486,13 @@ int Game_Frame(Game_t *game)
 
     game->status = Game_DrawScore(game);
     if (game->status != 0) {
-        LOG_ERR("Bad data from World_GetScoreAsArray()!");
+        ENTRY_ERR("Bad data from World_GetScoreAsArray()!");
         return game->status;
     }
 
     game->score_countdown -= 1;
     if (game->score_countdown <= 0) {
-        SHELL_INFO("Score: %d", game->world.score);
+        ENTRY_INFO("Score: %d", game->world.score);
         game->score_countdown = GAME_SCORE_LOG_PERIOD;
     }
 
@@ -509,7 +525,7 @@ int Game_Main(void)
     memset(&game, 0, sizeof game);
     if (Game_Startup(&game) == 0) {
         if (Game_Loop(&game) == 0)
-            SHELL_INFO("Successfully reached end of execution.");
+            ENTRY_INFO("Successfully reached end of execution.");
     }
     return Game_Shutdown(&game);
 }

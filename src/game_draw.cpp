@@ -69,8 +69,11 @@ void Game_DrawFrameStart(Game_t *game)
         /* The colour is opaque, so blending draws exactly the plain fill's
          * pixels; but SDL's plain fill streams every row of a small
          * rectangle past the cache, which made the boxes cost eight times
-         * as much as the rest of the frame. */
-        SDL_SetRenderDrawBlendMode(game->renderer, SDL_BLENDMODE_BLEND);
+         * as much as the rest of the frame. SDL has no blended fill for
+         * 3-byte pixels (it draws nothing there), so those keep the plain
+         * fill. */
+        if (game->screen && game->screen->format && game->screen->format->BytesPerPixel != 3)
+            SDL_SetRenderDrawBlendMode(game->renderer, SDL_BLENDMODE_BLEND);
     }
 }
 

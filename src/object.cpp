@@ -152,18 +152,20 @@ int Object_Create(Object_t *object, const Object_t *prototype, ...)
         object->LOG = prototype->LOG;
         object->COLLISION = prototype->COLLISION;
 
-        const char *name = class_name_or_null(prototype->class_id);
+        /* Looked up only when a line needs it: the lookup itself logs an
+         * unregistered class, which a successful creation must not. */
+        const auto name = [prototype] { return class_name_or_null(prototype->class_id); };
         bool slots_ok = false;
         if (!object->INIT)
-            LOG_ERR("Failed to setup Object INIT function - Class:%s", name);
+            LOG_ERR("Failed to setup Object INIT function - Class:%s", name());
         else if (!object->UPDATE)
-            LOG_ERR("Failed to setup Object UPDATE function - Class:%s", name);
+            LOG_ERR("Failed to setup Object UPDATE function - Class:%s", name());
         else if (!object->ANIM)
-            LOG_ERR("Failed to setup Object ANIM function - Class:%s", name);
+            LOG_ERR("Failed to setup Object ANIM function - Class:%s", name());
         else if (!object->LOG)
-            LOG_ERR("Failed to setup Object LOG function - Class:%s", name);
+            LOG_ERR("Failed to setup Object LOG function - Class:%s", name());
         else if (!object->COLLISION)
-            LOG_ERR("Failed to setup Object COLLISION function - Class:%s", name);
+            LOG_ERR("Failed to setup Object COLLISION function - Class:%s", name());
         else
             slots_ok = true;
 

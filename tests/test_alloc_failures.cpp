@@ -95,7 +95,7 @@ int FailedStep(const std::string &log)
 {
     int found = -1;
     for (const auto &line : SplitLines(log))
-        for (size_t s = 0; line.rfind("[ERROR] (game:Game_Startup():", 0) == 0 && s < kStepLines.size(); ++s)
+        for (size_t s = 0; line.rfind("[ERROR] (game:WinMain():", 0) == 0 && s < kStepLines.size(); ++s)
             found = line.find(kStepLines[s]) != std::string::npos ? static_cast<int>(s) : found;
     return found;
 }

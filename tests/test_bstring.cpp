@@ -118,6 +118,18 @@ TEST(Bstring, FindReplace)
     EXPECT_EQ(-1, bstring_find_replace(fail.b, a.b, xy.b, 0));
     Mem_TestReset(0, 0);
     EXPECT_EQ(forty, fail.text());
+
+    /* The position list holds 31 occurrences and the closing entry on the
+     * stack, then doubles: 63 fit in one heap list, 64 need a second. */
+    const struct { int occurrences; long list_allocations; } growth[] = {{31, 0}, {32, 1}, {63, 1}, {64, 2}};
+    for (const auto &g : growth) {
+        Str many(std::string(g.occurrences, 'a').c_str());
+        ASSERT_EQ(0, bstring_reserve(many.b, 2 * g.occurrences + 1)); /* the buffer itself need not grow */
+        Mem_TestReset(0, 0);
+        EXPECT_EQ(0, bstring_find_replace(many.b, a.b, xy.b, 0));
+        EXPECT_EQ(g.list_allocations, Mem_TestCount()) << g.occurrences;
+        EXPECT_EQ(2 * g.occurrences, many.b->length);
+    }
 }
 
 TEST(Bstring, Refusals)

@@ -31,13 +31,32 @@ TEST(Program, CleanStartAndQuit)
         EXPECT_TRUE(last_shell_line.rfind("[INFO] (game:", 0) == 0 &&
                     last_shell_line.find("Created Player in world.") != std::string::npos) << last_shell_line;
         EXPECT_EQ(startup.find("DEBUG game:Main_InitWindow():") != std::string::npos, debug);
-        const auto run = SplitLines(ReadFile(dir.path() / "run.log"));
+        const std::string run_text = ReadFile(dir.path() / "run.log");
+        const auto run = SplitLines(run_text);
         ASSERT_FALSE(run.empty());
         EXPECT_TRUE(run.back().rfind("[INFO] (game:", 0) == 0 && run.back().find("All cleaning done.") != std::string::npos)
             << run.back();
         EXPECT_TRUE(InOrder(run, {"Starting up...", "Quit message recieved.", "Successfully reached end of execution.",
                                   "Closing down systems.", "Cleaning resources...", "All cleaning done."}));
         EXPECT_TRUE(InOrder(run, {"Starting up...", "Score: 0"})); /* the first frame, before or after the quit */
+        /* Start-up, loop and shutdown lines name the entry function; the
+         * helpers they call keep their own names. */
+        const struct {
+            const std::string *log;
+            const char *text, *func;
+        } kWriters[] = {
+            {&startup, "Started SDL systems.", "WinMain"},        {&startup, "Created Player in world.", "WinMain"},
+            {&run_text, "Quit message recieved.", "WinMain"},     {&run_text, "Score: 0", "WinMain"},
+            {&run_text, "Successfully reached end", "WinMain"},   {&run_text, "Closing down systems.", "WinMain"},
+            {&run_text, "Cleaning resources...", "Main_CloseAll"}, {&run_text, "All cleaning done.", "Main_CloseAll"},
+        };
+        for (const auto &w : kWriters) {
+            const size_t at = w.log->find(w.text);
+            ASSERT_NE(at, std::string::npos) << w.text;
+            const size_t bol = w.log->rfind('\n', at) + 1;
+            const std::string prefix = "[INFO] (game:" + std::string(w.func) + "():";
+            EXPECT_EQ(w.log->substr(bol, prefix.size()), prefix) << w.text;
+        }
     }
 }
 

@@ -16,7 +16,7 @@ TEST(ResourcePath, BinBecomesRes)
                              {"games/cabinet/bin/", "games/careset/res/"},
                              {"games/finmaw/", "games/finmaw/"}, {"games/BIN/", "games/BIN/"}};
     Mem_TestReset(7, 0); /* the replacement works, keeping its copy does not */
-    EXPECT_EQ(-1, File_InitialiseResourcePathFrom("x/bin/"));
+    EXPECT_EQ(0, File_InitialiseResourcePathFrom("x/bin/"));
     Mem_TestReset(0, 0);
     EXPECT_EQ(nullptr, RESOURCE_PATH);
     for (const auto &r : rows) {
@@ -74,4 +74,24 @@ TEST(ResourcePath, CStringConvert)
     bstring_destroy(z);
     bstring_destroy(empty);
     EXPECT_TRUE(fmtest::InOrder(log.lines(), {") Out of memory.", ") Invalid input: bstring input is NULL."}));
+}
+
+TEST(ResourcePath, FailedInitialisationLinesAndAnUnsetCopy)
+{
+    fmtest::LogCapture log;
+    EXPECT_EQ(-1, File_InitialiseResourcePathFrom(nullptr));
+    Mem_TestReset(1, 1);
+    EXPECT_EQ(-1, File_InitialiseResourcePathFrom("x/bin/"));
+    /* Only the copy fails: the request, not the initialiser, reports it. */
+    Mem_TestReset(7, 0);
+    bstring out = nullptr;
+    EXPECT_EQ(nullptr, File_GetResource_cstr("shark.bmp", &out));
+    Mem_TestReset(0, 0);
+    EXPECT_EQ(nullptr, out);
+    EXPECT_EQ(nullptr, RESOURCE_PATH);
+    const std::regex prefix(R"(\(ashare/share_utils:(\w+)\(\):\d+: errno: \w+\) )");
+    EXPECT_EQ(std::regex_replace(log.text(), prefix, "$1: "),
+              "[ERROR] File_InitialiseResourcePath: SDL could not setup the base path on this system.\n"
+              "[ERROR] File_InitialiseResourcePath: bstring find and replace failed.\n"
+              "[ERROR] File_GetResource_cstr: Failed to copy RESOURCE_PATH.\n");
 }

@@ -224,7 +224,7 @@ TEST_F(Shell, FailingFrameStepsEndTheLoop)
     EXPECT_NE(Frame(), 0);
     EXPECT_NE(g.status, 0);
     EXPECT_EQ(Count("Could not draw rect!"), 1);
-    EXPECT_EQ(Count("[ERROR] (game:Game_Frame():"), 2);
+    EXPECT_EQ(Count("[ERROR] (game:WinMain():"), 2);
     EXPECT_EQ(Count("Score: 0"), 0); /* neither frame got that far */
 }
 
@@ -248,4 +248,45 @@ TEST(ShellWindow, NonNullScreenWarnsAndStillCreates)
     EXPECT_EQ(screen->w * 10000 + screen->h, 800 * 10000 + 400);
     SDL_DestroyWindow(GameWindow);
     SDL_Quit();
+}
+
+/* The hitbox view follows the window's pixel format, 3-byte ones included,
+ * for which SDL has no blended fill. */
+TEST(HitboxView, RedBoxOnBlackInEveryScreenFormat)
+{
+    for (Uint32 format : {SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_RGB24}) {
+        SCOPED_TRACE(SDL_GetPixelFormatName(format));
+        SDL_Surface *screen = SDL_CreateRGBSurfaceWithFormat(0, 800, 400, 0, format);
+        ASSERT_NE(screen, nullptr);
+        Game_t g{};
+        g.screen = screen;
+        g.hitbox_view = 1;
+        g.renderer = Main_CreateHitboxRenderer(screen);
+        ASSERT_NE(g.renderer, nullptr);
+        Game_DrawFrameStart(&g);
+        Object_t o{};
+        o.hitbox = SDL_Rect{100, 50, 30, 20};
+        EXPECT_EQ(Game_DrawHitbox(&g, &o), 0);
+        SDL_RenderFlush(g.renderer);
+        const SDL_PixelFormat *f = HitboxSurface->format;
+        int wrong = 0;
+        for (int y = 0; y < 400; ++y)
+            for (int x = 0; x < 800; ++x) {
+                const auto *p = static_cast<const Uint8 *>(HitboxSurface->pixels) + y * HitboxSurface->pitch +
+                                x * f->BytesPerPixel;
+                Uint32 value = 0;
+                std::memcpy(&value, p, f->BytesPerPixel); /* little-endian hosts only */
+                Uint8 r, gr, b;
+                SDL_GetRGB(value, f, &r, &gr, &b);
+                const SDL_Point at{x, y};
+                const bool in = SDL_PointInRect(&at, &o.hitbox);
+                wrong += !(r == (in ? 255 : 0) && gr == 0 && b == 0);
+            }
+        EXPECT_EQ(wrong, 0);
+        SDL_DestroyRenderer(HitboxRenderer);
+        SDL_FreeSurface(HitboxSurface);
+        HitboxRenderer = nullptr;
+        HitboxSurface = nullptr;
+        SDL_FreeSurface(screen);
+    }
 }
