@@ -1,4 +1,7 @@
 /* The one log stream every module writes to, and the four line formats.
+ * The message texts written through it are part of the game's log format,
+ * typing slips included ("recieved", "oject"), and the tests check them word
+ * for word: change none of them.
  * Each source file defines FM_LOG_FILE (its path relative to src, without
  * extension, e.g. "class/fish") before including this header. */
 #ifndef FINMAW_LOG_H

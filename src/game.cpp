@@ -169,7 +169,7 @@ int Game_Startup(Game_t *game)
 {
     game->status = 0;
 
-    /* 1. The collision-name table comes before the log exists; should it
+    /* The collision-name table comes before the log exists; should it
      * fail, the log is still opened so that the cause is on record. */
     if (Main_FillCollisionNames() != 0) {
         Log_Open(STARTUP_LOG_NAME, "w");
@@ -178,14 +178,13 @@ int Game_Startup(Game_t *game)
         return -1;
     }
 
-    /* 2, 3 */
     Log_Open(STARTUP_LOG_NAME, "w");
     ENTRY_INFO("Starting up...");
 
-    /* 4. Without an input table the keys simply record nothing. */
+    /* Without an input table the keys simply record nothing. */
     Player_InputInit();
 
-    /* 5. The status is set to -1 here although the step returns no status of
+    /* The status is set to -1 here although the step returns no status of
      * its own: a game that never started must not exit 0. */
     int sdl = SDL_Init(SDL_INIT_VIDEO);
     if (sdl < 0) {
@@ -195,7 +194,6 @@ int Game_Startup(Game_t *game)
     }
     ENTRY_INFO("Started SDL systems.");
 
-    /* 6 */
     game->status = Main_InitWindow(&game->screen);
     if (game->status != 0) {
         ENTRY_ERR("Failed to initialise game window/screen.");
@@ -203,7 +201,6 @@ int Game_Startup(Game_t *game)
     }
     ENTRY_INFO("Created Window and SDL Surfaces.");
 
-    /* 7 */
     game->status = Main_StartImage();
     if (game->status != 0) {
         ENTRY_ERR("Failed to initialise image module data.");
@@ -211,7 +208,6 @@ int Game_Startup(Game_t *game)
     }
     ENTRY_INFO("Started Image systems.");
 
-    /* 8 */
     game->status = Main_StartObj();
     if (game->status != 0) {
         ENTRY_ERR("Failed to initialise oject module data.");
@@ -219,7 +215,6 @@ int Game_Startup(Game_t *game)
     }
     ENTRY_INFO("Started Object systems.");
 
-    /* 9 */
     game->status = Main_LoadFish();
     if (game->status != 0) {
         ENTRY_ERR("Failed to load fish data!");
@@ -227,7 +222,6 @@ int Game_Startup(Game_t *game)
     }
     ENTRY_INFO("Loaded Fish data!");
 
-    /* 10 */
     game->status = World_Create(&game->world, GAME_MAX_FISH);
     if (game->status != 0) {
         ENTRY_ERR("Failed to create game world.");
@@ -235,7 +229,6 @@ int Game_Startup(Game_t *game)
     }
     ENTRY_INFO("Initialised Game world.");
 
-    /* 11 */
     game->status = World_SpawnPlayer(&game->world, GAME_PLAYER_START_X, GAME_PLAYER_START_Y);
     if (game->status != 0) {
         ENTRY_ERR("Could not spawn player.");
@@ -243,7 +236,8 @@ int Game_Startup(Game_t *game)
     }
     ENTRY_INFO("Created Player in world.");
 
-    /* 12. Exits -1, not 0: a start-up that stopped is a failure. */
+    /* The shark's own data, read once. Exits -1, not 0: a start-up that
+     * stopped is a failure. */
     game->player_data = game->world.player
                             ? static_cast<SharkData *>(game->world.player->data)
                             : nullptr;
@@ -253,18 +247,19 @@ int Game_Startup(Game_t *game)
         return -1;
     }
 
-    /* 13. Not checked: a missing sheet just draws nothing. */
+    /* Not checked: a missing sheet just draws nothing. */
     game->background = Image_Get_SpriteSheet("background1", -1);
     game->font = Image_Get_SpriteSheet("font", -1);
 
-    /* 14 */
+    /* Where the digit glyphs are in the font, and where they go. */
     for (int d = 0; d < GAME_GLYPH_COUNT; ++d)
         game->glyphs[d] = SDL_Rect{GAME_GLYPH_W * d, 0, GAME_GLYPH_W, GAME_GLYPH_H};
     game->score_rect = SDL_Rect{GAME_SCORE_X, GAME_SCORE_Y, GAME_GLYPH_W, GAME_GLYPH_H};
     game->health_rect = SDL_Rect{GAME_HEALTH_X, GAME_HEALTH_Y, GAME_GLYPH_W, GAME_GLYPH_H};
     memset(game->score_digits, 0, sizeof game->score_digits);
 
-    /* 15. Exits -1, not 0, like every other failed step. */
+    /* The hitbox view's renderer. Exits -1, not 0, like every other failed
+     * step. */
     game->renderer = Main_CreateHitboxRenderer(game->screen);
     if (!game->renderer) {
         ENTRY_ERR("Failed to create hitbox SDL Renderer!");
@@ -272,14 +267,13 @@ int Game_Startup(Game_t *game)
         return -1;
     }
 
-    /* 16 */
     game->status = SDL_SetRenderDrawColor(game->renderer, 255, 0, 0, 255);
     if (game->status != 0) {
         ENTRY_ERR("SDL_SetRenderDrawColor() failed: %s", SDL_GetError());
         return -1;
     }
 
-    /* 17 */
+    /* Start-up is over: from here on the run has its own log. */
     Log_Close();
     Log_Open(RunLogName, "w");
     ENTRY_INFO("Starting up...");
