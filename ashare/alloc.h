@@ -9,6 +9,7 @@
 extern "C" {
 #endif
 
+/* malloc, calloc, realloc and free, counted; null when a test makes one fail. */
 void *Mem_Alloc(size_t size);
 void *Mem_Calloc(size_t count, size_t size);
 void *Mem_Realloc(void *block, size_t size);
@@ -20,6 +21,7 @@ char *Mem_StrDup(const char *s);
  * last reset; with a non-zero fail_at, the request numbered fail_at (from 1)
  * fails, and with fail_all set every request from then on fails too. */
 void Mem_TestReset(long fail_at, int fail_all);
+/* Allocation requests since start-up or the last reset. */
 long Mem_TestCount(void);
 /* Blocks handed out and not yet given back, since program start (not
  * touched by Mem_TestReset): lets a test see what a run left behind. */

@@ -21,6 +21,7 @@ extern FILE *LOG_STREAM;
 int Log_Open(const char *path, const char *mode);
 /* Closes the stream if one is open. */
 void Log_Close(void);
+/* Flushes the open stream, if any. */
 void Log_Flush(void);
 
 enum { LOG_LEVEL_ERROR, LOG_LEVEL_WARN, LOG_LEVEL_INFO, LOG_LEVEL_DEBUG };

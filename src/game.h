@@ -28,10 +28,13 @@ extern const char *RunLogName;
 extern SDL_Renderer *HitboxRenderer;
 extern SDL_Surface *HitboxSurface;
 
+/* Opens the 800x400 window and stores its surface (owned by SDL) in *screen: 0 or -1. */
 int Main_InitWindow(SDL_Surface **screen);
+/* Starts the object system with the Fish and PlayerShark classes: 0 or -1. */
 int Main_StartObj(void);
 /* Creates HitboxRenderer and HitboxSurface to match screen; null on failure. */
 SDL_Renderer *Main_CreateHitboxRenderer(SDL_Surface *screen);
+/* Releases the window, pictures, classes and fish types, quits SDL and closes the log; returns 0. */
 int Main_CloseAll(void);
 /* The asset manifest: loads the game's sheets and sprites. */
 int Main_StartImage(void);

@@ -76,7 +76,9 @@ int Game_Loop(Game_t *game);
 /* Shutdown: releases the world and everything else; returns game->status. */
 int Game_Shutdown(Game_t *game);
 
-/* The drawing steps of a frame. */
+/* The drawing steps of a frame: background (and the hitbox view's clear),
+ * one entity's sprite, its red box (SDL's result), the score and health
+ * digits (0, or World_GetScoreAsArray's failure), and presenting. */
 void Game_DrawFrameStart(Game_t *game);
 void Game_DrawEntity(Game_t *game, Object_t *copy);
 int Game_DrawHitbox(Game_t *game, const Object_t *copy);

@@ -50,15 +50,24 @@ typedef int (*ClassLoader_t)(void);
 #define OBJECT_MAX_LOADERS 1000
 #define OBJECT_MAX_CLASSES 1000
 
+/* Opens the class registry: 0, or -1 when its name list cannot be had. */
 int Object_Begin(void);
+/* Queues a class loader, run in push order by Object_LoadClasses: 0 or -1. */
 int Object_PushLoadForClass(ClassLoader_t loader);
+/* Registers a class name (copied) while loading: its new id, or -1. */
 int Object_AssignClassID(const char *name);
+/* Runs the queued loaders and starts the system: 0, or -1 at the first failure. */
 int Object_LoadClasses(void);
+/* The class's name, still owned by the registry, or null. */
 const char *Object_GetClassString(int id);
-/* The arguments after the prototype are untyped pointers ended by a null pointer. */
+/* Fills object from the prototype and runs its INIT: 0 or -1. The arguments
+ * after the prototype are untyped pointers ended by a null pointer. */
 int Object_Create(Object_t *object, const Object_t *prototype, ...);
+/* count zero-filled records, owned by the caller until Object_Free; or null. */
 Object_t *Object_Alloc(int count);
+/* Releases a block from Object_Alloc: 0, or -2 for null. */
 int Object_Free(Object_t *block);
+/* Releases the registry's names: 0, or -1 when there is no name list. */
 int Object_CleanAll(void);
 
 #ifdef __cplusplus

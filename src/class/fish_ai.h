@@ -11,6 +11,8 @@ extern "C" {
 
 struct World_t;
 
+/* Each moves the fish one frame and returns its UPDATE's result; the null
+ * pattern only reports a fish without one and returns -1. */
 int fish_ai_null(Object_t *fish, struct World_t *world);
 int fish_ai_horizontal(Object_t *fish, struct World_t *world);
 int fish_ai_sine(Object_t *fish, struct World_t *world);

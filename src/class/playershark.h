@@ -30,13 +30,19 @@ typedef struct SharkData {
 
 extern Object_t PlayerSharkPrototype;
 
+/* Registers the PlayerShark class and fills its prototype: 0 or -1. */
 int Class_LoadPlayerShark(void);
+/* Makes the key-state table (kept to the end of the run): 0 or -1. */
 int Player_InputInit(void);
+/* Sets one input code (0 to 5) to value: 0, or -1 for a bad code. */
 int Player_SetInput(int code, int value);
+/* Lists entity for this frame's bite and harm checks against the shark: 0 or -1. */
 int Player_CheckCollision(Object_t *entity, struct World_t *world);
+/* Empties this frame's list; returns 0. */
 int Player_ClearCollisions(void);
 /* How many entities are listed this frame (for tests and checks). */
 int Player_CollisionCount(void);
+/* INIT (start x and y pointers, then null) and UPDATE of the shark: 0 or -1. */
 int PlayerShark_Init(Object_t *shark, va_list args);
 int PlayerShark_Update(Object_t *shark, struct World_t *world);
 /* The prototype's remaining slots: ANIM and LOG do nothing; COLLISION answers
