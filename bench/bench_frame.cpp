@@ -50,8 +50,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 400;
+constexpr int kWidth = FIELD_W;
+constexpr int kHeight = FIELD_H;
 constexpr size_t kFrameBytes = size_t{kWidth} * kHeight * 4;
 constexpr double kFrameBudget = 3.0;  /* times the memcpy floor */
 constexpr double kStartBudgetUs = 5000.0;

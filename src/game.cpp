@@ -87,7 +87,7 @@ int Main_InitWindow(SDL_Surface **screen)
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
 
     GameWindow = SDL_CreateWindow("Finmaw", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                  800, 400, SDL_WINDOW_SHOWN);
+                                  FIELD_W, FIELD_H, SDL_WINDOW_SHOWN);
     if (!GameWindow) {
         LOG_ERR("Failed to initialise SDL_Window: %s", SDL_GetError());
         return -1;

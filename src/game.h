@@ -13,8 +13,6 @@
 extern "C" {
 #endif
 
-/* Names of the collision kinds, indexed by value; filled first at start-up. */
-extern char *CollisionNames[COLLISION_KIND_COUNT];
 /* Fills CollisionNames with heap copies; -1 if a buffer cannot be had. */
 int Main_FillCollisionNames(void);
 

@@ -23,6 +23,9 @@ enum {
     COLLISION_POISON = 5
 };
 #define COLLISION_KIND_COUNT 6
+/* Names of the collision kinds, indexed by value, for log lines; filled by
+ * the shell first thing at start-up and kept to the end of the run. */
+extern char *CollisionNames[COLLISION_KIND_COUNT];
 
 struct World_t;
 typedef struct Object_t Object_t;

@@ -23,6 +23,9 @@ typedef struct World_t {
 } World_t;
 
 #define WORLD_SCORE_MAX 999999
+/* The playing field is the window: x to the right, y downward. */
+#define FIELD_W 800
+#define FIELD_H 400
 
 /* Fills an all-zero world with max_fish placeholder fish slots and room for
  * the shark; the world owns its arrays. 0, or -1 (World_Destroy still

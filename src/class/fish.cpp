@@ -5,7 +5,6 @@
 
 #include "alloc.h"
 #include "fish.h"
-#include "game.h"
 #include "world.h"
 
 #define FM_LOG_FILE "class/fish"
@@ -14,8 +13,6 @@
 Object_t FishPrototype = {};
 
 namespace {
-
-enum { SCREEN_RIGHT = 800 };
 
 /* The routine for a template's ai_type, or null (logged) when out of range. */
 FishAI_t RoutineFor(const FishTemplate *tmpl)
@@ -99,7 +96,7 @@ int Fish_Init(Object_t *fish, va_list args)
     fish->collision = tmpl->collision;
     fish->hitbox.w = fish->sprite.src.w;
     fish->hitbox.h = fish->sprite.src.h;
-    fish->hitbox.x = SCREEN_RIGHT;
+    fish->hitbox.x = FIELD_W;
     fish->hitbox.y = *start_y;
     return 0;
 }
@@ -156,7 +153,7 @@ int Fish_Remake(Object_t *fish, World_t *world, int slot, int start_y, const cha
     fish->hitbox.h = tmpl->hitbox_h;
     fish->draw_x = tmpl->draw_x;
     fish->draw_y = tmpl->draw_y;
-    fish->hitbox.x = SCREEN_RIGHT;
+    fish->hitbox.x = FIELD_W;
     fish->sprite.dst.x = fish->hitbox.x + fish->draw_x;
     fish->sprite.dst.y = fish->hitbox.y + fish->draw_y;
     fish->dead = 0;

@@ -13,7 +13,7 @@
 
 namespace {
 
-enum { SCREEN_W = 800, SCREEN_H = 400, SWORD_TIP_END = 20 };
+enum { SWORD_TIP_END = 20 };
 
 /* Truncates toward zero; a value int32 cannot hold (NaN from a zero speed,
  * say) leaves the coordinate where it was instead of being undefined. */
@@ -103,7 +103,7 @@ int fish_ai_sword(Object_t *fish, World_t *world)
     } else {
         box.x = StepBy(box.x, data->speed);
     }
-    if (box.x > SCREEN_W)
+    if (box.x > FIELD_W)
         fish->dead = 1;
     return Tail(fish, world);
 }
@@ -121,7 +121,7 @@ int fish_ai_crab(Object_t *fish, World_t *world)
     } else {
         box.y = StepBy(box.y, data->speed);
     }
-    if (box.y > SCREEN_H)
+    if (box.y > FIELD_H)
         fish->dead = 1;
     return Tail(fish, world);
 }
