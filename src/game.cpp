@@ -324,61 +324,27 @@ static void TogglePause(Game_t *game)
 
 static void HandleKeyDown(Game_t *game, SDL_Keycode key)
 {
-    switch (key) {
-    case SDLK_UP:
-    case SDLK_w:
-        Player_SetInput(INPUT_UP, 1);
+    const KeyBinding *binding = Main_FindKey(key);
+    if (!binding)
+        return;
+    switch (binding->action) {
+    case KEY_INPUT:
+        Player_SetInput(binding->input, 1);
         break;
-    case SDLK_DOWN:
-    case SDLK_s:
-        Player_SetInput(INPUT_DOWN, 1);
+    case KEY_SPAWN:
+        World_SpawnFish(&game->world, binding->start_y, binding->fish_type);
         break;
-    case SDLK_LEFT:
-    case SDLK_a:
-        Player_SetInput(INPUT_LEFT, 1);
-        break;
-    case SDLK_RIGHT:
-    case SDLK_d:
-        Player_SetInput(INPUT_RIGHT, 1);
-        break;
-    case SDLK_SPACE:
-        Player_SetInput(INPUT_BITE, 1);
-        break;
-    case SDLK_ESCAPE:
+    case KEY_QUIT:
         SDL_PushEvent(&game->quit_event);
         break;
-    case SDLK_1:
-        World_SpawnFish(&game->world, 200, "horiz_slow");
-        break;
-    case SDLK_2:
-        World_SpawnFish(&game->world, 200, "horiz_med");
-        break;
-    case SDLK_3:
-        World_SpawnFish(&game->world, 200, "horiz_fast");
-        break;
-    case SDLK_4:
-        World_SpawnFish(&game->world, 200, "sine_slow");
-        break;
-    case SDLK_5:
-        World_SpawnFish(&game->world, 20, "sine_wide");
-        break;
-    case SDLK_6:
-        World_SpawnFish(&game->world, 200, "sword");
-        break;
-    case SDLK_7:
-        World_SpawnFish(&game->world, 200, "puffer");
-        break;
-    case SDLK_8:
-        World_SpawnFish(&game->world, 600, "crab");
-        break;
-    case SDLK_c:
+    case KEY_HITBOX_VIEW:
         game->hitbox_view = !game->hitbox_view;
         break;
-    case SDLK_h:
+    case KEY_HEALTH:
         if (game->player_data)
             game->player_data->health += 1;
         break;
-    case SDLK_p:
+    case KEY_PAUSE:
         TogglePause(game);
         break;
     default:
@@ -386,31 +352,12 @@ static void HandleKeyDown(Game_t *game, SDL_Keycode key)
     }
 }
 
+/* Only the shark's inputs are released; every other key acts on key-down. */
 static void HandleKeyUp(SDL_Keycode key)
 {
-    switch (key) {
-    case SDLK_UP:
-    case SDLK_w:
-        Player_SetInput(INPUT_UP, 0);
-        break;
-    case SDLK_DOWN:
-    case SDLK_s:
-        Player_SetInput(INPUT_DOWN, 0);
-        break;
-    case SDLK_LEFT:
-    case SDLK_a:
-        Player_SetInput(INPUT_LEFT, 0);
-        break;
-    case SDLK_RIGHT:
-    case SDLK_d:
-        Player_SetInput(INPUT_RIGHT, 0);
-        break;
-    case SDLK_SPACE:
-        Player_SetInput(INPUT_BITE, 0);
-        break;
-    default:
-        break;
-    }
+    const KeyBinding *binding = Main_FindKey(key);
+    if (binding && binding->action == KEY_INPUT)
+        Player_SetInput(binding->input, 0);
 }
 
 void Game_HandleEvent(Game_t *game, const SDL_Event *event)

@@ -39,6 +39,19 @@ int Main_StartImage(void);
 /* The fish types. */
 int Main_LoadFish(void);
 
+/* What a key does: drives one of the shark's inputs (pressed on key-down,
+ * released on key-up), spawns a fish, or acts once on key-down. */
+enum { KEY_INPUT, KEY_SPAWN, KEY_QUIT, KEY_HITBOX_VIEW, KEY_HEALTH, KEY_PAUSE };
+typedef struct KeyBinding {
+    SDL_Keycode key;
+    int action;            /* one of the KEY_ values */
+    int input;             /* KEY_INPUT: the shark's input code */
+    const char *fish_type; /* KEY_SPAWN: the type's name and start height */
+    int start_y;
+} KeyBinding;
+/* The binding of key (a static table entry), or null for a key that does nothing. */
+const KeyBinding *Main_FindKey(SDL_Keycode key);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,5 +1,6 @@
-/* The game's fish types. The row order fixes the type indices: the world's
- * placeholder "FishDead" must stay first. */
+/* The game's fish types, and the keys that spawn them with the rest of the
+ * key table. The row order fixes the type indices: the world's placeholder
+ * "FishDead" must stay first. */
 #include "class/fish.h"
 #include "game.h"
 
@@ -36,7 +37,39 @@ const FishRow kFishTypes[] = {
 
 const int kFishCapacity = 10;
 
+const KeyBinding kKeys[] = {
+    {SDLK_UP, KEY_INPUT, INPUT_UP, nullptr, 0},
+    {SDLK_w, KEY_INPUT, INPUT_UP, nullptr, 0},
+    {SDLK_DOWN, KEY_INPUT, INPUT_DOWN, nullptr, 0},
+    {SDLK_s, KEY_INPUT, INPUT_DOWN, nullptr, 0},
+    {SDLK_LEFT, KEY_INPUT, INPUT_LEFT, nullptr, 0},
+    {SDLK_a, KEY_INPUT, INPUT_LEFT, nullptr, 0},
+    {SDLK_RIGHT, KEY_INPUT, INPUT_RIGHT, nullptr, 0},
+    {SDLK_d, KEY_INPUT, INPUT_RIGHT, nullptr, 0},
+    {SDLK_SPACE, KEY_INPUT, INPUT_BITE, nullptr, 0},
+    {SDLK_1, KEY_SPAWN, 0, "horiz_slow", 200},
+    {SDLK_2, KEY_SPAWN, 0, "horiz_med", 200},
+    {SDLK_3, KEY_SPAWN, 0, "horiz_fast", 200},
+    {SDLK_4, KEY_SPAWN, 0, "sine_slow", 200},
+    {SDLK_5, KEY_SPAWN, 0, "sine_wide", 20},
+    {SDLK_6, KEY_SPAWN, 0, "sword", 200},
+    {SDLK_7, KEY_SPAWN, 0, "puffer", 200},
+    {SDLK_8, KEY_SPAWN, 0, "crab", 600},
+    {SDLK_ESCAPE, KEY_QUIT, 0, nullptr, 0},
+    {SDLK_c, KEY_HITBOX_VIEW, 0, nullptr, 0},
+    {SDLK_h, KEY_HEALTH, 0, nullptr, 0},
+    {SDLK_p, KEY_PAUSE, 0, nullptr, 0},
+};
+
 } // namespace
+
+const KeyBinding *Main_FindKey(SDL_Keycode key)
+{
+    for (const KeyBinding &binding : kKeys)
+        if (binding.key == key)
+            return &binding;
+    return nullptr;
+}
 
 int Main_LoadFish(void)
 {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "class/fish.h"
 #include "game.h"
 #include "game_main.h"
 #include "share_utils.h"
@@ -288,5 +289,51 @@ TEST(HitboxView, RedBoxOnBlackInEveryScreenFormat)
         HitboxRenderer = nullptr;
         HitboxSurface = nullptr;
         SDL_FreeSurface(screen);
+    }
+}
+
+TEST_F(Shell, KeyTableDrivesInputsAndSpawns)
+{
+    Object_t *shark = g.world.player;
+    const struct { SDL_Keycode key; int dx, dy; } moves[] = {
+        {SDLK_UP, 0, -3}, {SDLK_w, 0, -3}, {SDLK_DOWN, 0, 3}, {SDLK_s, 0, 3},
+        {SDLK_LEFT, -4, 0}, {SDLK_a, -4, 0}, {SDLK_RIGHT, 3, 0}, {SDLK_d, 3, 0},
+    };
+    for (const auto &m : moves) {
+        SCOPED_TRACE(SDL_GetKeyName(m.key));
+        shark->hitbox.x = 300, shark->hitbox.y = 200; /* far from every edge; 300 - 3.4 truncates to 296 */
+        Send({m.key});
+        ASSERT_EQ(Frame(), 0);
+        EXPECT_EQ(shark->hitbox.x - 300, m.dx);
+        EXPECT_EQ(shark->hitbox.y - 200, m.dy);
+        Send({m.key}, SDL_KEYUP);
+        ASSERT_EQ(Frame(), 0);
+        EXPECT_EQ(shark->hitbox.x - 300, m.dx) << "released";
+        EXPECT_EQ(shark->hitbox.y - 200, m.dy) << "released";
+    }
+    Send({SDLK_SPACE});
+    ASSERT_EQ(Frame(), 0);
+    EXPECT_EQ(g.player_data->biting, 1);
+    Send({SDLK_SPACE}, SDL_KEYUP);
+    ASSERT_EQ(Frame(), 0);
+    EXPECT_EQ(g.player_data->biting, 0);
+
+    const struct { SDL_Keycode key; const char *type; int start_y; } spawns[] = {
+        {SDLK_1, "horiz_slow", 200}, {SDLK_2, "horiz_med", 200}, {SDLK_3, "horiz_fast", 200},
+        {SDLK_4, "sine_slow", 200},  {SDLK_5, "sine_wide", 20},  {SDLK_6, "sword", 200},
+        {SDLK_7, "puffer", 200},     {SDLK_8, "crab", 600},
+    };
+    for (const auto &s : spawns) /* each takes the next free slot */
+        Send({s.key});
+    ASSERT_EQ(g.world.fish_count, 8);
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(spawns[i].type);
+        const Object_t &fish = g.world.entities[i];
+        const int type = Fish_FindType(spawns[i].type);
+        ASSERT_GE(type, 0);
+        EXPECT_EQ(static_cast<const FishData *>(fish.data)->points, Fish_GetData(type)->points);
+        EXPECT_EQ(fish.hitbox.w, Fish_GetTemplate(type)->hitbox_w);
+        EXPECT_EQ(fish.hitbox.h, Fish_GetTemplate(type)->hitbox_h);
+        EXPECT_EQ(fish.hitbox.y, spawns[i].start_y + fish.sprite.src.h / 2);
     }
 }
