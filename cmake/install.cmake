@@ -3,8 +3,10 @@
 # the game's own tree:
 #   Windows: <prefix>/bin/finmaw.exe, <prefix>/res/*.bmp
 #   others:  <prefix>/lib/finmaw/bin/finmaw, <prefix>/lib/finmaw/res/*.bmp,
-#            <prefix>/bin/finmaw -> ../lib/finmaw/bin/finmaw (the program
-#            resolves its own path through the link), a menu entry and an icon.
+#            <prefix>/bin/finmaw -> ../lib/finmaw/bin/finmaw and the same for
+#            finmaw_dbg (the program resolves its own path through the link;
+#            FINMAW_LINK_DIR names another folder than bin), a menu entry,
+#            AppStream metadata, an icon, the manual page and the copyright.
 # Every "bin" in the tree's full path becomes "res" when the program looks
 # for its pictures, so the prefix itself must not contain "bin".
 if(WIN32)
@@ -18,14 +20,38 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/ DESTINATION ${FINMAW_INSTALL_DIR}/r
   FILES_MATCHING PATTERN "*.bmp")
 
 if(NOT WIN32)
-  # A relative link, so it holds under DESTDIR and inside the package.
-  file(RELATIVE_PATH FINMAW_LINK_TARGET /prefix/bin /prefix/${FINMAW_INSTALL_DIR}/bin/finmaw)
-  set(FINMAW_LINK_DIR ${CMAKE_BINARY_DIR}/install-link)
-  file(MAKE_DIRECTORY ${FINMAW_LINK_DIR})
-  file(CREATE_LINK ${FINMAW_LINK_TARGET} ${FINMAW_LINK_DIR}/finmaw SYMBOLIC)
-  install(FILES ${FINMAW_LINK_DIR}/finmaw DESTINATION bin)
+  # Where the links that start the game go, under the prefix: bin by
+  # default; the Debian package puts them in games (see package.cmake).
+  set(FINMAW_LINK_DIR "bin" CACHE STRING "Folder, under the prefix, of the links that start the game")
+  # Relative links, so they hold under DESTDIR and inside the package.
+  file(RELATIVE_PATH FINMAW_LINK_TARGET /prefix/${FINMAW_LINK_DIR} /prefix/${FINMAW_INSTALL_DIR}/bin)
+  set(FINMAW_LINKS ${CMAKE_BINARY_DIR}/install-link)
+  file(MAKE_DIRECTORY ${FINMAW_LINKS})
+  foreach(program finmaw finmaw_dbg)
+    file(CREATE_LINK ${FINMAW_LINK_TARGET}/${program} ${FINMAW_LINKS}/${program} SYMBOLIC)
+    install(FILES ${FINMAW_LINKS}/${program} DESTINATION ${FINMAW_LINK_DIR})
+  endforeach()
 
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/finmaw.desktop DESTINATION share/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/io.github.finmaw.finmaw.metainfo.xml
+    DESTINATION share/metainfo)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/finmaw.png
     DESTINATION share/icons/hicolor/128x128/apps)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright DESTINATION share/doc/finmaw)
+
+  # The manual page, gzipped as manual pages are installed; finmaw_dbg's is
+  # a link to it.
+  find_program(FINMAW_GZIP gzip REQUIRED)
+  set(FINMAW_MAN ${CMAKE_BINARY_DIR}/man)
+  add_custom_command(OUTPUT ${FINMAW_MAN}/finmaw.6.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${FINMAW_MAN}
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/finmaw.6 ${FINMAW_MAN}/finmaw.6
+    COMMAND ${FINMAW_GZIP} -9 -n -f ${FINMAW_MAN}/finmaw.6
+    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/finmaw.6
+    VERBATIM)
+  add_custom_target(finmaw_man ALL DEPENDS ${FINMAW_MAN}/finmaw.6.gz)
+  file(MAKE_DIRECTORY ${FINMAW_MAN})
+  file(CREATE_LINK finmaw.6.gz ${FINMAW_MAN}/finmaw_dbg.6.gz SYMBOLIC)
+  install(FILES ${FINMAW_MAN}/finmaw.6.gz ${FINMAW_MAN}/finmaw_dbg.6.gz
+    DESTINATION share/man/man6)
 endif()

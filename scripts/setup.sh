@@ -24,6 +24,7 @@ finmaw_need_packages() {
 # What building and playing needs.
 FINMAW_BUILD_PACKAGES=(cmake ninja-build g++ make libsdl2-dev)
 # What the tests need on top: GoogleTest, Google Benchmark, a virtual X
-# display with a key sender for the real-window test, valgrind, and clang for
-# the byte-string fuzzer.
-FINMAW_TEST_PACKAGES=(dpkg-dev file libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool valgrind clang libclang-rt-14-dev)
+# display with a key sender for the real-window test, valgrind, clang for
+# the byte-string fuzzer, and the checkers of the Debian package, the menu
+# entry and the AppStream metadata.
+FINMAW_TEST_PACKAGES=(dpkg-dev file libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool valgrind clang libclang-rt-14-dev lintian desktop-file-utils appstream)

@@ -3,10 +3,11 @@
 # (making it first with ./build-windows), starts bin/finmaw.exe and
 # bin/finmaw_dbg.exe under Wine on a virtual X display from a working folder
 # outside the unpacked tree, waits for the window, quits with Escape and
-# checks the exit status and both log files. Each run gets its own display
-# and ends its wineserver before the display goes away: a wineserver left
-# over from an earlier run would keep the old desktop and the next window
-# could not be created.
+# checks the exit status and both log files; before that it checks that
+# LICENSE.txt and README.txt are in the zip with CRLF line ends. Each run
+# gets its own display and ends its wineserver before the display goes away:
+# a wineserver left over from an earlier run would keep the old desktop and
+# the next window could not be created.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/../.." && pwd)
@@ -71,6 +72,18 @@ done
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/game" "$work/prefix"
 (cd "$work/game" && cmake -E tar xf "$zip")
+
+# The licence and the read-me, both with Windows line ends throughout.
+for text in LICENSE.txt README.txt; do
+    [ -s "$work/game/$text" ] || fail "the zip has no $text"
+    lines=$(wc -l <"$work/game/$text")
+    crlf=$(grep -c $'\r$' "$work/game/$text" || true)
+    [ "$lines" -eq "$crlf" ] || fail "$text: $((lines - crlf)) of $lines lines do not end in CRLF"
+    [ "$(tail -c2 "$work/game/$text" | od -An -c | tr -d ' ')" = '\r\n' ] \
+        || fail "$text does not end with CRLF"
+done
+tr -d '\r' <"$work/game/LICENSE.txt" | cmp -s - "$repo/LICENSE" \
+    || fail "LICENSE.txt is not the project's LICENSE"
 
 export WINEPREFIX=$work/prefix
 export WINEDEBUG=-all
