@@ -1,149 +1,136 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
-#include "alloc.h"
-#include "bstring.h"
+#include "bstring_model.h"
 
 namespace {
 
-/* Owns a string for the scope of a test; its text is only read back when
- * the invariants hold (length below capacity, terminator at length). */
+/* The text of a string whose invariants hold, else "<invalid>". */
+std::string Text(const tagbstring *b)
+{
+    if (!b || !b->data || b->length < 0 || b->length >= b->capacity || b->data[b->length])
+        return "<invalid>";
+    return std::string(reinterpret_cast<char *>(b->data), static_cast<size_t>(b->length));
+}
+
 struct Str {
     bstring b;
-    explicit Str(const char *s) : b(bstring_from_cstr(s)) {}
-    explicit Str(bstring s) : b(s) {}
+    explicit Str(const std::string &s) : b(bstring_from_cstr(s.c_str())) {}
     ~Str() { bstring_destroy(b); }
-    std::string text() const
-    {
-        if (!b || !b->data || b->length < 0 || b->length >= b->capacity || b->data[b->length])
-            return "<invalid>";
-        return std::string(reinterpret_cast<char *>(b->data), b->length);
-    }
 };
 
-/* A view into someone else's bytes: capacity 0, so it must not change. */
-tagbstring View(unsigned char *p, int len) { return tagbstring{0, len, p}; }
-
-} // namespace
-
-TEST(Bstring, CapacityRoundingAndCopy)
+TEST(Bstring, RandomOperationsMatchTheModel)
 {
-    const struct { const char *s; int cap; } rows[] = {
-        {"", 8}, {"abcdef", 8}, {"abcdefg", 16}, {"0123456789abcde", 32}};
-    for (const auto &r : rows) {
-        Str s(r.s), c(bstring_copy(s.b));
-        EXPECT_EQ(r.s, s.text());
-        EXPECT_EQ(r.s, c.text());
-        EXPECT_EQ(r.cap, s.b->capacity) << r.s;
-        EXPECT_EQ(r.cap, c.b->capacity) << r.s;
-        EXPECT_NE(s.b->data, c.b->data);
+    std::mt19937 rng(7);
+    for (int run = 0; run < 400; ++run) {
+        std::vector<uint8_t> bytes(4000);
+        for (uint8_t &b : bytes)
+            b = static_cast<uint8_t>(rng());
+        const std::string broke = fmtest::BstringModel(bytes.data(), bytes.size()).Run();
+        ASSERT_EQ(broke, "") << "run " << run;
     }
 }
 
-TEST(Bstring, ArgumentsInsideTheTarget)
+TEST(Bstring, CapacitiesAndFallbacks)
 {
-    /* Each grows the target while reading from its old buffer. */
-    Str two("abcdefgh"), t("abcdefghijklmn"), self("abcde");
-    ASSERT_EQ(0, bstring_append(two.b, two.b));
-    tagbstring inner = View(t.b->data + 2, 3);
-    ASSERT_EQ(0, bstring_append(t.b, &inner));
-    ASSERT_EQ(0, bstring_append_cstr(self.b, reinterpret_cast<char *>(self.b->data)));
-    EXPECT_EQ("abcdefghabcdefgh", two.text());
-    EXPECT_EQ("abcdefghijklmncde", t.text());
-    EXPECT_EQ("abcdeabcde", self.text());
-    Str s("abcabc"), xyz("xyz"), g("a<=>a"), a("a"), ab("ab");
-    tagbstring find = View(s.b->data, 3);
-    ASSERT_EQ(0, bstring_find_replace(s.b, &find, xyz.b, 0));
-    EXPECT_EQ("xyzxyz", s.text());
-    tagbstring repl = View(g.b->data + 1, 3); /* the target grows: its buffer moves */
-    ASSERT_EQ(0, bstring_find_replace(g.b, a.b, &repl, 0));
-    EXPECT_EQ("<=><=><=>", g.text());
-    ASSERT_EQ(0, bstring_find_replace(ab.b, ab.b, xyz.b, 0));
-    EXPECT_EQ("xyz", ab.text());
-}
-
-TEST(Bstring, AllocationFailures)
-{
-    Str s("abcd"), seven("abcdefg");
-    Mem_TestReset(1, 1); /* four bytes fit, then the fallback append fails */
-    EXPECT_EQ(-1, bstring_append_cstr(s.b, "efghijkl"));
-    EXPECT_EQ("abcd", s.text());
-
-    Mem_TestReset(2, 0); /* a copy whose rounded buffer fails gets exactly length + 1 */
-    Str exact(bstring_copy(seven.b));
-    EXPECT_EQ("abcdefg", exact.text());
-    EXPECT_EQ(8, exact.b->capacity);
-    ASSERT_EQ(0, bstring_append_cstr(seven.b, "hijklmno")); /* 15 of 16: resized in place */
-    Mem_TestReset(1, 0); /* the rounded size fails, exactly 20 doesn't */
-    ASSERT_EQ(0, bstring_reserve(seven.b, 20));
-    EXPECT_EQ(20, seven.b->capacity);
-    EXPECT_EQ("abcdefghijklmno", seven.text());
-    Mem_TestReset(0, 0);
-}
-
-TEST(Bstring, Find)
-{
-    Str s("abcabc"), z("");
-    const struct { int pos; const char *t; int want; } rows[] = {
-        {0, "bc", 1}, {2, "bc", 4}, {5, "bc", -1}, {0, "zz", -1}, {6, "", 6},
-        {3, "", 3},   {6, "bc", -1}, {7, "", -1}, {-1, "bc", -1}};
-    for (const auto &r : rows)
-        EXPECT_EQ(r.want, bstring_find(s.b, r.pos, Str(r.t).b)) << r.pos << " " << r.t;
-    ASSERT_EQ(0, bstring_append_block(z.b, "a\0bc", 4)); /* searched past the zero */
-    EXPECT_EQ(2, bstring_find(z.b, 0, Str("bc").b));
-}
-
-TEST(Bstring, FindReplace)
-{
-    std::string forty, want40;
-    for (int i = 0; i < 40; ++i)
-        forty += "a-", want40 += "XY-";
-    const struct { std::string s; const char *find, *repl; int pos; std::string want; } rows[] = {
-        {"aaaaa", "aa", "", 0, "a"},
-        {"x-bin-y-bin-z", "bin", "r", 0, "x-r-y-r-z"},
-        {"/opt/bin/x/bin/", "bin", "res", 0, "/opt/res/x/res/"},
-        {"binbin", "bin", "res", 1, "binres"},
-        {"abin", "bin", "res", 2, "abin"}, /* beyond length - 3 */
-        {"[a.a.a]", "a", "<bin>", 0, "[<bin>.<bin>.<bin>]"},
-        {forty, "a", "XY", 0, want40}, /* outgrows the 32 local positions */
+    EXPECT_EQ(Str("").b->capacity, 8);
+    EXPECT_EQ(Str("abcdef").b->capacity, 8);
+    EXPECT_EQ(Str("abcdefg").b->capacity, 16);
+    Str seven("abcdefg"), fifteen("abcdefghijklmno");
+    EXPECT_EQ(bstring_copy(seven.b)->capacity, 16);
+    EXPECT_EQ(bstring_copy(fifteen.b)->capacity, 32);
+    /* Each row: a string, the nth allocation (and with all, every later one)
+     * failing, then reserve(n): its status and the capacity it leaves. A
+     * buffer more than 7/8 full is resized in place, falling back to exactly
+     * n; otherwise a fresh buffer, falling back to resizing. */
+    const struct { const char *s; long fail_at; int all, n, rc, cap; } rows[] = {
+        {"abcdefghijklmno", 1, 0, 20, 0, 20}, {"abcdefghijklmno", 1, 1, 20, -1, 16}, {"abcdefghijklmno", 0, 0, 20, 0, 32},
+        {"abcdefghijklmn", 1, 0, 20, 0, 32},  {"abcd", 1, 0, 20, 0, 32},             {"abcd", 2, 1, 20, 0, 32},
+        {"abcd", 1, 1, 20, -1, 8},            {"abcd", 1, 1, 7, 0, 8},               {"abcd", 0, 0, 8, 0, 16},
+        {"abcd", 0, 0, 0, -1, 8},
     };
     for (const auto &r : rows) {
-        Str s(r.s.c_str()), f(r.find), p(r.repl);
-        EXPECT_EQ(0, bstring_find_replace(s.b, f.b, p.b, r.pos)) << r.s;
-        EXPECT_EQ(r.want, s.text());
-    }
-    Str fail(forty.c_str()), a("a"), xy("XY");
-    Mem_TestReset(1, 1); /* the position list can't move to the heap */
-    EXPECT_EQ(-1, bstring_find_replace(fail.b, a.b, xy.b, 0));
-    Mem_TestReset(0, 0);
-    EXPECT_EQ(forty, fail.text());
-
-    /* The position list holds 31 occurrences and the closing entry on the
-     * stack, then doubles: 63 fit in one heap list, 64 need a second. */
-    const struct { int occurrences; long list_allocations; } growth[] = {{31, 0}, {32, 1}, {63, 1}, {64, 2}};
-    for (const auto &g : growth) {
-        Str many(std::string(g.occurrences, 'a').c_str());
-        ASSERT_EQ(0, bstring_reserve(many.b, 2 * g.occurrences + 1)); /* the buffer itself need not grow */
+        Str s(std::string(r.s).substr(0, 7)); /* appended to: 14 or 15 bytes stay in 16 */
+        ASSERT_EQ(bstring_append_cstr(s.b, r.s + std::min<size_t>(7, strlen(r.s))), 0);
+        Mem_TestReset(r.fail_at, r.all);
+        EXPECT_EQ(bstring_reserve(s.b, r.n), r.rc) << r.s << " " << r.fail_at;
         Mem_TestReset(0, 0);
-        EXPECT_EQ(0, bstring_find_replace(many.b, a.b, xy.b, 0));
-        EXPECT_EQ(g.list_allocations, Mem_TestCount()) << g.occurrences;
-        EXPECT_EQ(2 * g.occurrences, many.b->length);
+        EXPECT_EQ(s.b->capacity, r.cap) << r.s << " " << r.fail_at << " " << r.all;
+        EXPECT_EQ(Text(s.b), r.s);
     }
+    Mem_TestReset(2, 0); /* a copy whose rounded buffer fails gets exactly length + 1 */
+    bstring exact = bstring_copy(seven.b);
+    Mem_TestReset(0, 0);
+    EXPECT_EQ(Text(exact), "abcdefg");
+    EXPECT_EQ(exact->capacity, 8);
+    bstring_destroy(exact);
+    Str s("abcd");
+    Mem_TestReset(1, 1); /* four bytes fit, then the fallback append fails */
+    EXPECT_EQ(bstring_append_cstr(s.b, "efghijkl"), -1);
+    Mem_TestReset(0, 0);
+    EXPECT_EQ(Text(s.b), "abcd");
 }
 
-TEST(Bstring, Refusals)
+TEST(Bstring, PositionListGrowsOnTheHeapAfterThirtyOne)
 {
-    EXPECT_EQ(-1, bstring_destroy(nullptr));
-    EXPECT_EQ(nullptr, bstring_from_cstr(nullptr));
-    unsigned char text[] = "fixed";
-    tagbstring fixed = View(text, 5), broken = {8, 9, text};
-    Str x("x"), empty("");
-    EXPECT_EQ(-1, bstring_destroy(&fixed));
-    EXPECT_EQ(-1, bstring_destroy(&broken));
-    EXPECT_EQ(-1, bstring_append(&fixed, x.b));
-    EXPECT_EQ(-1, bstring_append_cstr(&fixed, "x"));
-    EXPECT_EQ(-1, bstring_find_replace(&fixed, x.b, x.b, 0));
-    EXPECT_EQ(std::string("fixed"), reinterpret_cast<char *>(text));
-    EXPECT_EQ(-1, bstring_find_replace(x.b, empty.b, x.b, 0));
+    /* 31 occurrences and the closing entry fit the local slots, then the
+     * list doubles: 63 fit in one heap list, 64 need a second. */
+    Str a("a"), xy("XY");
+    const struct { int occurrences; long allocations; } rows[] = {{31, 0}, {32, 1}, {63, 1}, {64, 2}};
+    for (const auto &r : rows) {
+        Str many(std::string(r.occurrences, 'a'));
+        ASSERT_EQ(bstring_reserve(many.b, 2 * r.occurrences + 1), 0); /* the buffer itself need not grow */
+        Mem_TestReset(0, 0);
+        EXPECT_EQ(bstring_find_replace(many.b, a.b, xy.b, 0), 0);
+        EXPECT_EQ(Mem_TestCount(), r.allocations) << r.occurrences;
+        std::string want;
+        for (int i = 0; i < r.occurrences; ++i)
+            want += "XY";
+        EXPECT_EQ(Text(many.b), want);
+    }
+    /* An empty replacement inside the target shares no bytes with it: no copy. */
+    Str s("abcabc");
+    tagbstring nothing{0, 0, s.b->data + 3};
+    Mem_TestReset(0, 0);
+    EXPECT_EQ(bstring_find_replace(s.b, Str("b").b, &nothing, 0), 0);
+    EXPECT_EQ(Mem_TestCount(), 2); /* the two bytes of "b" */
+    EXPECT_EQ(Text(s.b), "acac");
 }
+
+TEST(Bstring, RefusalsChangeNothing)
+{
+    unsigned char text[] = "fixed";
+    tagbstring fixed{0, 5, text}, empty_fixed{0, 0, text}, broken{8, 9, text}, negative{8, -1, text}, no_data{8, 0, nullptr};
+    Str x("x"), empty("");
+    for (tagbstring *bad : {&fixed, &empty_fixed, &broken, &negative, &no_data}) {
+        EXPECT_EQ(bstring_destroy(bad), -1);
+        EXPECT_EQ(bstring_reserve(bad, 64), -1);
+        EXPECT_EQ(bstring_append(bad, x.b), -1);
+        EXPECT_EQ(bstring_append_cstr(bad, "x"), -1);
+        EXPECT_EQ(bstring_append_block(bad, "x", 1), -1);
+        EXPECT_EQ(bstring_find_replace(bad, x.b, x.b, 0), -1);
+    }
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(text)), "fixed");
+    EXPECT_EQ(bstring_copy(&negative), nullptr);
+    EXPECT_EQ(bstring_copy(&no_data), nullptr);
+    for (tagbstring *bad : {&negative, &no_data, static_cast<tagbstring *>(nullptr)})
+        EXPECT_EQ(bstring_find(bad, 0, x.b) + bstring_find(x.b, 0, bad), -2);
+    unsigned char b0[] = {'b', 0};
+    tagbstring b_zero{0, 2, b0}; /* the terminator after "xab" is no part of it */
+    EXPECT_EQ(bstring_find(Str("xab").b, 0, &b_zero), -1);
+    EXPECT_EQ(bstring_destroy(nullptr), -1);
+    EXPECT_EQ(bstring_from_cstr(nullptr), nullptr);
+    EXPECT_EQ(bstring_append(x.b, &negative), -1);
+    EXPECT_EQ(bstring_append_cstr(x.b, nullptr), -1);
+    EXPECT_EQ(bstring_append_block(x.b, nullptr, 1), -1);
+    EXPECT_EQ(bstring_append_block(x.b, "x", -1), -1);
+    EXPECT_EQ(bstring_find_replace(x.b, empty.b, x.b, 0), -1);
+    EXPECT_EQ(bstring_find_replace(x.b, x.b, &negative, 0), -1);
+    EXPECT_EQ(bstring_find_replace(x.b, x.b, x.b, -1), -1);
+    EXPECT_EQ(Text(x.b), "x");
+}
+
+} // namespace

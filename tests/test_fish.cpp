@@ -25,25 +25,30 @@ TEST_F(FishClass, InitMakesAPlaceholderAndRefusalsKeepNoData)
     Object_t fish{};
     int y = 0, marker = 0;
     ASSERT_EQ(CallInit(Fish_Init, &fish, &y, "FishDead", kEnd), 0);
-    EXPECT_EQ(State(fish), (std::vector<int>{800, 0, 32, 14, 0, 0, COLLISION_NULL, 0})); // the sprite's size
+    EXPECT_EQ(State(fish), (std::vector<int>{800, 0, 32, 14, 0, 0, COLLISION_NULL, 0})); /* the sprite's size */
     EXPECT_EQ(fish.UPDATE, &fish_ai_null);
     const long live = Mem_TestLive(); /* made again: the earlier block is given back */
     ASSERT_EQ(CallInit(Fish_Init, &fish, &y, "FishDead", kEnd), 0);
     EXPECT_EQ(Mem_TestLive(), live);
     Mem_Free(fish.data);
     LogCapture log;
-    auto refused = [](auto... args) {
-        Object_t o{};
-        EXPECT_EQ(CallInit(Fish_Init, &o, args...), -1);
-        EXPECT_EQ(o.data, nullptr);
+    auto refused = [](Object_t *o, auto... args) {
+        EXPECT_EQ(CallInit(Fish_Init, o, args...), -1);
+        EXPECT_TRUE(!o || !o->data);
     };
-    refused(&y, "FishDead", &marker, kEnd);
-    refused(kEnd, kEnd, kEnd);
-    refused(&y, "Nemo", kEnd);
-    EXPECT_TRUE(InOrder(log.lines(), {"Bad parameter list passed to Fish initialisation!",
-                                      "Invalid parameters to Fish initialisation. Param: \"Start Y\"",
-                                      "Could not find fish: Nemo."}));
-    EXPECT_FALSE(log.contains("FishType")); // the start height is checked first
+    Object_t o{};
+    refused(nullptr, &y, "FishDead", kEnd);
+    refused(&o, &y, "FishDead", &marker, kEnd);
+    refused(&o, kEnd, kEnd, kEnd);
+    refused(&o, &y, kEnd, kEnd);
+    refused(&o, &y, "Nemo", kEnd);
+    Mem_TestReset(1, 0);
+    refused(&o, &y, "FishDead", kEnd);
+    Mem_TestReset(0, 0);
+    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Bad memory.", "[ERROR] Bad parameter list passed to Fish initialisation!",
+                                 "[ERROR] Invalid parameters to Fish initialisation. Param: \"Start Y\"",
+                                 "[ERROR] Invalid parameters to Fish initialisation. Param: \"FishType\"",
+                                 "[ERROR] Could not find fish: Nemo.", "[ERROR] Out of memory."}));
 }
 
 TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive)
@@ -52,13 +57,18 @@ TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive)
     Object_t &fish = w.fish(2);
     LogCapture log;
     World_t no_flags{};
-    EXPECT_EQ(Fish_Remake(&fish, &no_flags, 2, 200, "horiz_slow"), -1);
-    EXPECT_EQ(Fish_Remake(&fish, w.get(), 4, 200, "horiz_slow"), -1);
-    EXPECT_EQ(Fish_Remake(&fish, w.get(), 2, 200, nullptr), -1);
+    no_flags.max_fish = 4;
+    const int refusals[] = {Fish_Remake(nullptr, w.get(), 2, 200, "crab"), Fish_Remake(&fish, nullptr, 2, 200, "crab"),
+                            Fish_Remake(&fish, &no_flags, 2, 200, "crab"), Fish_Remake(&fish, w.get(), 4, 200, "crab"),
+                            Fish_Remake(&fish, w.get(), -1, 200, "crab"), Fish_Remake(&fish, w.get(), 2, 200, nullptr),
+                            Fish_Remake(&fish, w.get(), 2, 200, "Nemo")};
+    for (int r : refusals)
+        EXPECT_EQ(r, -1);
     EXPECT_EQ(std::vector<int32_t>(w.get()->alive, w.get()->alive + 5), (std::vector<int32_t>{0, 0, 0, 0, 1}));
     ASSERT_EQ(Fish_Remake(&fish, w.get(), 2, 200, "horiz_slow"), 0);
     EXPECT_EQ(State(fish), (std::vector<int>{800, 207, 25, 14, 800, 207, COLLISION_FISH, 0}));
-    // A used fish starts a fresh life as another type.
+    EXPECT_EQ(DataOf(fish)->slot, 2);
+    /* A used fish starts a fresh life as another type. */
     fish.dead = DataOf(fish)->eaten = 1;
     DataOf(fish)->age = 55;
     w.get()->alive[2] = 0;
@@ -66,12 +76,20 @@ TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive)
     EXPECT_EQ(State(fish), (std::vector<int>{800, 204, 40, 5, 790, 203, COLLISION_HARM, 0}));
     EXPECT_EQ(DataOf(fish)->eaten + DataOf(fish)->age, 0);
     EXPECT_EQ(w.alive(2), 1);
-    // The logged draw position is the previous life's.
-    EXPECT_TRUE(InOrder(log.lines(), {"Bad memory.", "Invalid index value.", "Invalid fish type - cannot be NULL!",
-                                      "Set Fish sprite data: wx:800, wy:207, ix:0, iy:182, iw:50, ih:9"}));
-    Object_t bare{}; // a record whose construction failed has no data block
+    const Lines bad = {"[ERROR] Bad memory.", "[ERROR] Invalid index value.",
+                       "[ERROR] Invalid fish type - cannot be NULL! (this is impossible)"};
+    EXPECT_EQ(log.Take(), (Lines{bad[0], bad[0], bad[0], bad[1], bad[1], bad[2], "[ERROR] Could not find fish: Nemo.",
+                                 "[ERROR] Failed to find fish Nemo"}));
+    /* The logged draw position is the previous life's. */
+    EXPECT_TRUE(log.contains("Set Fish sprite data: wx:800, wy:207, ix:0, iy:182, iw:50, ih:9"));
+    Object_t bare{}; /* a record whose construction failed has no data block */
+    Mem_TestReset(1, 0);
+    EXPECT_EQ(Fish_Remake(&bare, w.get(), 3, 600, "crab"), -1);
+    Mem_TestReset(0, 0);
+    EXPECT_EQ(w.alive(3), 0);
     EXPECT_EQ(Fish_Remake(&bare, w.get(), 3, 600, "crab"), 0);
     Mem_Free(bare.data);
+    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Out of memory."}));
 }
 
 TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot)
@@ -82,19 +100,46 @@ TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot)
     for (int i = 0; i < 166; ++i)
         slow.UPDATE(&slow, w.get());
     ASSERT_EQ(slow.hitbox.x, -24);
-    slow.dead = DataOf(slow)->eaten = 1; // eaten in the tick in which it also leaves the screen
+    slow.dead = DataOf(slow)->eaten = 1; /* eaten in the tick in which it also leaves the screen */
     slow.UPDATE(&slow, w.get());
     EXPECT_EQ(slow.hitbox.x, -28);
-    EXPECT_EQ(w.alive(1), 0);
-    EXPECT_EQ(w.get()->fish_count, 1);
-    EXPECT_EQ(w.get()->score, 10);
-    // The slot comes from the fish's data: the player's index is no fish slot.
+    EXPECT_EQ(std::vector<int>({w.alive(1), w.get()->fish_count, w.get()->score}), std::vector<int>({0, 1, 10}));
+    /* The slot comes from the fish's data: the player's index is no fish slot. */
     LogCapture log;
-    DataOf(slow)->slot = 3;
-    Fish_Update(&slow, w.get());
-    EXPECT_TRUE(log.contains("Invalid index value."));
-    EXPECT_EQ(w.alive(3), 1);
-    EXPECT_EQ(w.get()->fish_count, 1);
+    for (int slot : {3, -1}) {
+        DataOf(slow)->slot = slot;
+        EXPECT_EQ(Fish_Update(&slow, w.get()), 0);
+    }
+    EXPECT_EQ(Fish_Update(&slow, nullptr), 0);
+    Object_t empty{};
+    EXPECT_EQ(Fish_Update(&empty, w.get()), -1);
+    EXPECT_EQ(Fish_Update(nullptr, w.get()), -1);
+    EXPECT_EQ(std::vector<int>({w.alive(3), w.get()->fish_count, w.get()->score, DataOf(slow)->age}),
+              std::vector<int>({1, 1, 10, 170}));
+    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Invalid index value.", "[ERROR] Invalid index value.", "[ERROR] Bad memory.",
+                                 "[ERROR] Bad memory.", "[ERROR] Bad memory."}));
+}
+
+TEST(FishAnim, StepsThroughTheRingByFrameTimeAndStopsAtABrokenLink)
+{
+    Sprite_t ring[3] = {{{0, 0, 1, 1}, nullptr, &ring[1], 2}, {{1, 0, 1, 1}, nullptr, &ring[2], 3},
+                        {{2, 0, 1, 1}, nullptr, nullptr, 1}};
+    Object_t fish{};
+    EXPECT_EQ(Fish_Anim(&fish), 0); /* not animated: nothing moves */
+    EXPECT_EQ(fish.sprite.frameCounter, 0);
+    fish.sprite.animated = 1;
+    fish.sprite.current = &ring[0];
+    fish.sprite.frameCounter = -2;
+    std::vector<int> shown;
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(Fish_Anim(&fish), 0);
+        shown.push_back(fish.sprite.src.x * 10 + fish.sprite.frameCounter);
+    }
+    EXPECT_EQ(shown, (std::vector<int>{-1, 7, 8, 9, 19}));
+    LogCapture log;
+    EXPECT_EQ(Fish_Anim(&fish), -1);
+    EXPECT_EQ(Fish_Anim(nullptr), -1);
+    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Bad next-sprite pointer in Animation."}));
 }
 
 TEST(FishCollision, HalfOpenBoxAnswersWithTheKindEvenWhenDead)
@@ -102,38 +147,46 @@ TEST(FishCollision, HalfOpenBoxAnswersWithTheKindEvenWhenDead)
     Object_t fish{};
     fish.hitbox = {100, 50, 25, 14};
     fish.collision = COLLISION_POISON;
-    fish.dead = 1; // not looked at
+    fish.dead = 1; /* not looked at */
     const struct { float x, y; int want; } points[] = {{100.0f, 50.0f, COLLISION_POISON},
         {124.9f, 63.9f, COLLISION_POISON}, {125.0f, 50.0f, 0}, {100.0f, 64.0f, 0}, {99.9f, 55.0f, 0}, {110.0f, 49.9f, 0}};
     for (const auto &p : points)
         EXPECT_EQ(Fish_Collision(&fish, p.x, p.y), p.want) << p.x << "," << p.y;
-    // A right edge beyond int32 must not wrap round to a negative one.
+    EXPECT_EQ(Fish_Collision(nullptr, 0.0f, 0.0f), 0);
+    /* A right edge beyond int32 must not wrap round to a negative one. */
     fish.hitbox = {2000000000, 0, 2000000000, 10};
     EXPECT_EQ(Fish_Collision(&fish, 3.0e9f, 5.0f), COLLISION_POISON);
 }
 
-TEST_F(FishClass, LogDumpWritesItsLinesAndNamesNoBadKind)
+TEST_F(FishClass, ClassLoadsAndLogDumpNamesNoBadKind)
 {
+    LogCapture log;
+    EXPECT_EQ(Class_LoadFish(), -1); /* no registry to take a class id from */
     ASSERT_TRUE(Object_Begin() == 0 && Object_PushLoadForClass(Class_LoadFish) == 0 && Object_LoadClasses() == 0);
-    CollisionNames[COLLISION_FISH] = const_cast<char *>("COLLISION_FISH"); // the other names stay unset
+    EXPECT_TRUE(FishPrototype.UPDATE == Fish_Update && FishPrototype.ANIM == Fish_Anim &&
+                FishPrototype.INIT == Fish_Init && FishPrototype.LOG == Fish_LogDump &&
+                FishPrototype.COLLISION == Fish_Collision && !FishPrototype.data && FishPrototype.class_id == 0);
+    CollisionNames[COLLISION_FISH] = const_cast<char *>("COLLISION_FISH"); /* the other names stay unset */
     HandWorld w(2);
     Object_t &fish = w.fish(1);
     ASSERT_EQ(Fish_Remake(&fish, w.get(), 1, 200, "sine_wide"), 0);
     fish.id = 41;
     DataOf(fish)->age = 12;
-    LogCapture log;
-    for (int kind : std::vector<int>{COLLISION_FISH, COLLISION_HARM, -1}) {
-        fish.collision = kind;
-        EXPECT_EQ(Fish_LogDump(&fish), 0);
-    }
-    const auto lines = log.lines();
-    ASSERT_EQ(lines.size(), 16u);
-    EXPECT_TRUE(InOrder(lines, {") Object dump for Class: Fish", ")   Base Data - ID: 41, x: 800.000000, y: 207.000000",
-                                ")    Width: 32.000000, Height: 15.000000, Collision ID: COLLISION_FISH",
-                                ")    Age: 12 ticks, Points: 800", ")    Speed: 7.000000, Speed2: 18.000000",
-                                "Collision ID: COLLISION_UNKNOWN", "Collision ID: COLLISION_UNKNOWN",
-                                ") Invalid collision value."}));
-    EXPECT_EQ(lines[15].rfind("[ERROR] (class/fish:Fish_LogDump():", 0), 0u);
+    log.Take();
+    for (int kind : std::vector<int>{COLLISION_FISH, COLLISION_HARM, -1, 6})
+        EXPECT_EQ((fish.collision = kind, Fish_LogDump(&fish)), 0);
+    EXPECT_EQ(Fish_LogDump(nullptr), -1);
+    const Lines lines = log.Take();
+    ASSERT_EQ(lines.size(), 23u);
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 5),
+              (Lines{"[INFO] Object dump for Class: Fish", "[INFO]   Base Data - ID: 41, x: 800.000000, y: 207.000000",
+                     "[INFO]    Width: 32.000000, Height: 15.000000, Collision ID: COLLISION_FISH",
+                     "[INFO]    Age: 12 ticks, Points: 800", "[INFO]    Speed: 7.000000, Speed2: 18.000000"}));
+    EXPECT_EQ(lines[7], "[INFO]    Width: 32.000000, Height: 15.000000, Collision ID: COLLISION_UNKNOWN");
+    EXPECT_EQ(lines[15], "[ERROR] Invalid collision value.");
+    EXPECT_EQ(lines[21], "[ERROR] Invalid collision value.");
+    EXPECT_EQ(lines[22], "[ERROR] Bad memory.");
+    EXPECT_TRUE(InOrder(log.lines(), {"Invalid class ID assigned to: Fish", "@@Loaded class: Fish"}));
 }
 
 } // namespace

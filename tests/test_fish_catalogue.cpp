@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "class/fish_ai.h"
 #include "fish_fixture.h"
 #include "test_support.h"
 
@@ -20,51 +21,92 @@ TEST(FishCatalogue, RefusalsAddNothingAndTheTenthTypeFillsIt)
     ASSERT_TRUE(AddManifestSprites());
     LogCapture log;
     EXPECT_EQ(Plain("early"), -1);
+    EXPECT_EQ(Fish_FindType("early"), -1);
     EXPECT_EQ(Fish_Load_Init(0), -1);
-    ASSERT_EQ(Fish_Load_Init(10), 0); // the refusal left it uninitialised
+    ASSERT_EQ(Fish_Load_Init(1), 0); /* the refusal left it uninitialised */
     EXPECT_EQ(Fish_Load_Init(10), -1);
+    EXPECT_EQ(Fish_AICount(), 5);
+    const FishAI_t routines[] = {fish_ai_null, fish_ai_horizontal, fish_ai_sine, fish_ai_sword, fish_ai_crab, nullptr};
+    for (int ai = -1; ai <= 5; ++ai)
+        EXPECT_EQ(Fish_GetAI(ai), ai < 0 ? nullptr : routines[ai]) << ai;
     EXPECT_EQ(Plain("bad_anim", 2), -1);
+    EXPECT_EQ(Plain("bad_anim", -1), -1);
     EXPECT_EQ(Plain("bad_ai", 0, -1), -1);
     EXPECT_EQ(Plain("no_sprite", 0, FISH_AI_HORIZONTAL, "fish_nothing"), -1);
+    EXPECT_EQ(Plain("no_animation", 1), -1); /* an animated type names an animation */
     EXPECT_EQ(Plain(nullptr), -1);
+    Mem_TestReset(1, 0);
+    EXPECT_EQ(Plain("no_memory"), -1);
+    Mem_TestReset(0, 0);
     EXPECT_EQ(Fish_TypeCount(), 0);
-    // No upper bound on ai_type here; it is caught when a fish is made.
-    ASSERT_EQ(Plain("ai_seven", 0, 7), 0);
-    EXPECT_EQ(Fish_FindType("ai_seven"), 0);
+    ASSERT_EQ(Plain("ai_five", 0, 5), 0); /* no upper bound here; it is caught when a fish is made */
+    EXPECT_EQ(Plain("second"), -1);
+    EXPECT_EQ(Fish_TypeCount(), 1);
+    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Arrays are NULL, check Fish_Data_Init() is called.", "[ERROR] Could not load Fish: early",
+                                 "[ERROR] Could not find fish: early.", "[ERROR] Invalid parameter for number of fish!",
+                                 "[ERROR] Cannot initialise data that already exists!",
+                                 "[ERROR] Invalid value for parameter: 'animated'", "[ERROR] Could not load Fish: bad_anim",
+                                 "[ERROR] Invalid value for parameter: 'animated'", "[ERROR] Could not load Fish: bad_anim",
+                                 "[ERROR] Invalid value for parameter: 'ai_type'", "[ERROR] Could not load Fish: bad_ai",
+                                 "[ERROR] Invalid sprite handle provided.", "[ERROR] Could not get sprite: fish_nothing",
+                                 "[ERROR] Failed to get sprite data for fish!", "[ERROR] Could not load Fish: no_sprite",
+                                 "[ERROR] Invalid sprite handle provided.", "[ERROR] Could not get animation: fish_slow",
+                                 "[ERROR] Failed to get sprite data for fish!", "[ERROR] Could not load Fish: no_animation",
+                                 "[ERROR] Invalid value for parameter: 'name'", "[ERROR] Could not load Fish: (null)",
+                                 "[ERROR] Out of memory.", "[ERROR] Could not load Fish: no_memory",
+                                 "[ERROR] Not enough room for new fish type.", "[ERROR] Could not load Fish: second"}));
     Object_t fish{};
     int y = 0;
-    EXPECT_EQ(CallInit(Fish_Init, &fish, &y, "ai_seven", static_cast<void *>(nullptr)), -1);
+    EXPECT_EQ(CallInit(Fish_Init, &fish, &y, "ai_five", static_cast<void *>(nullptr)), -1);
     EXPECT_EQ(fish.data, nullptr);
-    for (int i = 1; i < 10; ++i)
-        ASSERT_EQ(Plain(("t" + std::to_string(i)).c_str()), 0) << i;
-    EXPECT_EQ(Plain("t10"), -1);
-    EXPECT_EQ(Fish_TypeCount(), 10);
-    EXPECT_TRUE(InOrder(log.lines(), {"Arrays are NULL, check Fish_Data_Init() is called.", "Could not load Fish: early",
-                                      "Invalid parameter for number of fish!",
-                                      "Cannot initialise data that already exists!",
-                                      "Invalid value for parameter: 'animated'", "Could not load Fish: bad_anim",
-                                      "Invalid value for parameter: 'ai_type'", "Could not load Fish: bad_ai",
-                                      "Failed to get sprite data for fish!", "Could not load Fish: no_sprite",
-                                      "Invalid AI type in fish template!", "Not enough room for new fish type.",
-                                      "Could not load Fish: t10"}));
+    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Invalid AI type in fish template!"}));
 }
+
+/* The game's nine types, in the order that fixes their indices. */
+const struct { const char *name, *sprite; int w, h, dx, dy, ai; float speed, speed2; int points, collision; } kTypes[] = {
+    {"FishDead", "fish_pink", 32, 10, 0, -2, FISH_AI_NULL, 0.0f, 0.0f, 0, COLLISION_NULL},
+    {"horiz_slow", "fish_slow", 25, 14, 0, 0, FISH_AI_HORIZONTAL, 4.8f, 1.0f, 10, COLLISION_FISH},
+    {"horiz_med", "fish_red", 34, 11, 0, 0, FISH_AI_HORIZONTAL, 6.6f, 1.0f, 50, COLLISION_FISH},
+    {"horiz_fast", "fish_purp", 30, 13, 0, 0, FISH_AI_HORIZONTAL, 9.8f, 1.0f, 300, COLLISION_FISH},
+    {"sine_slow", "fish_barri", 38, 9, 0, 0, FISH_AI_SINE, 7.6f, 2.3f, 100, COLLISION_FISH},
+    {"sine_wide", "fish_green", 32, 15, 0, 0, FISH_AI_SINE, 7.0f, 18.0f, 800, COLLISION_FISH},
+    {"sword", "fish_sword", 40, 5, -10, -1, FISH_AI_SWORD, 9.0f, 60.0f, 0, COLLISION_HARM},
+    {"crab", "fish_crab", 25, 14, -3, -1, FISH_AI_CRAB, 4.0f, 0.0f, 0, COLLISION_HARM},
+    {"puffer", "fish_puffer", 20, 14, -4, -5, FISH_AI_HORIZONTAL, 3.0f, 1.0f, 0, COLLISION_POISON},
+};
 
 TEST(FishCatalogue, GameTableLoadsNineTypesFoundByExactName)
 {
     ASSERT_TRUE(LoadGameFish());
     EXPECT_EQ(Fish_TypeCount(), 9);
-    const char *names[] = {"FishDead", "horiz_slow", "horiz_med", "horiz_fast", "sine_slow",
-                           "sine_wide", "sword", "crab", "puffer"};
-    for (int i = 0; i < 9; ++i)
-        EXPECT_EQ(Fish_FindType(names[i]), i) << names[i];
+    for (int i = 0; i < 9; ++i) {
+        const auto &t = kTypes[i];
+        SCOPED_TRACE(t.name);
+        ASSERT_EQ(Fish_FindType(t.name), i);
+        const FishTemplate *tmpl = Fish_GetTemplate(i);
+        const FishData *data = Fish_GetData(i);
+        ASSERT_TRUE(tmpl && data);
+        EXPECT_EQ(std::vector<int>({tmpl->hitbox_w, tmpl->hitbox_h, tmpl->draw_x, tmpl->draw_y, tmpl->ai_type,
+                                    tmpl->collision, tmpl->animated, data->points, data->eaten, data->age}),
+                  std::vector<int>({t.w, t.h, t.dx, t.dy, t.ai, t.collision, 0, t.points, 0, 0}));
+        EXPECT_EQ(tmpl->sprite, Image_Get_Sprite(t.sprite, -1));
+        EXPECT_EQ(data->speed, t.speed);
+        EXPECT_EQ(data->speed2, t.speed2);
+    }
+    EXPECT_TRUE(!Fish_GetData(9) && !Fish_GetTemplate(9) && !Fish_GetData(-1) && !Fish_GetTemplate(-1));
     LogCapture log;
     EXPECT_EQ(Fish_FindType("Puffer"), -1);
     EXPECT_EQ(Fish_FindType("puff"), -1);
     EXPECT_EQ(Fish_FindType(nullptr), -1);
-    EXPECT_TRUE(log.contains("Could not find fish: Puffer."));
+    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Could not find fish: Puffer.", "[ERROR] Could not find fish: puff.",
+                                 "[ERROR] Could not find fish: (null)."}));
+    const long live = Mem_TestLive();
     EXPECT_EQ(Fish_FreeAll(), 0);
+    EXPECT_EQ(Mem_TestLive(), live - 12); /* three tables and nine names */
     EXPECT_EQ(Fish_FindType("FishDead"), -1);
-    EXPECT_EQ(Fish_FreeAll(), 0); // nothing left to release twice
+    EXPECT_TRUE(Fish_TypeCount() == 0 && !Fish_GetData(0) && !Fish_GetTemplate(0));
+    EXPECT_EQ(Fish_FreeAll(), 0); /* nothing left to release twice */
+    EXPECT_EQ(Mem_TestLive(), live - 12);
 }
 
 } // namespace

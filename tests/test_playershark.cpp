@@ -27,6 +27,7 @@ protected:
         o.collision = kind;
         o.hitbox = box;
         o.COLLISION = Fish_Collision;
+        o.dead = 0;
         return &o;
     }
     /* One frame as the loop runs it: list what touches, then the shark's update. */
@@ -39,110 +40,169 @@ protected:
             PlayerShark_Update(&shark, hw.get());
         }
     }
-    const bool loaded = LoadGameFish() && Player_InputInit() == 0; // before the world's placeholders
+    const bool loaded = LoadGameFish() && Player_InputInit() == 0; /* before the world's placeholders */
     HandWorld hw{101};
     Object_t &shark = *hw.get()->player;
+    LogCapture log;
 };
 
-} // namespace
+TEST_F(Shark, MadeAtItsStartWithItsBoxAndRefusingBadArguments)
+{
+    EXPECT_EQ(std::vector<int>({INPUT_UP, INPUT_DOWN, INPUT_LEFT, INPUT_RIGHT, INPUT_BITE, INPUT_COUNT}),
+              std::vector<int>({0, 1, 2, 3, 4, 6})); /* the codes callers pass */
+    EXPECT_EQ(std::vector<int>({shark.hitbox.x, shark.hitbox.y, shark.hitbox.w, shark.hitbox.h, shark.draw_x,
+                                shark.draw_y, shark.sprite.dst.x, shark.sprite.dst.y, D()->health, D()->bite_ready,
+                                D()->biting, D()->hurt_timer}),
+              std::vector<int>({100, 100, 92, 18, -11, -11, 89, 89, 3, 1, 0, 0}));
+    EXPECT_TRUE(shark.sprite.current == Image_Get_Sprite("shark_idle", -1) && D()->idle_sprite == shark.sprite.current &&
+                D()->bite_sprite == Image_Get_Sprite("shark_bite", -1));
+    const long live = Mem_TestLive(); /* made again: the earlier block is given back */
+    int x = 5, y = 6, extra = 0;
+    void *const end = nullptr;
+    ASSERT_EQ(CallInit(PlayerShark_Init, &shark, &x, &y, end), 0);
+    EXPECT_EQ(Mem_TestLive(), live);
+    log.Take();
+    Object_t o{};
+    EXPECT_EQ(CallInit(PlayerShark_Init, nullptr, &x, &y, end), -1);
+    EXPECT_EQ(CallInit(PlayerShark_Init, &o, end, &y, end), -1);
+    EXPECT_EQ(CallInit(PlayerShark_Init, &o, &x, end, end), -1);
+    EXPECT_EQ(CallInit(PlayerShark_Init, &o, &x, &y, &extra, end), -1);
+    Mem_TestReset(1, 0);
+    EXPECT_EQ(CallInit(PlayerShark_Init, &o, &x, &y, end), -1);
+    Mem_TestReset(0, 0);
+    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Invalid parameters to PlayerShark initialisation. Param: \"Start X\"",
+                                 "[ERROR] Invalid parameters to PlayerShark initialisation. Param: \"Start Y\"",
+                                 "[ERROR] Bad parameter list passed to Shark initialisation!", "[ERROR] Out of memory."}));
+    EXPECT_EQ(PlayerShark_Update(&o, hw.get()), -1);
+    EXPECT_EQ(PlayerShark_Update(nullptr, hw.get()), -1);
+    EXPECT_EQ(PlayerShark_Anim(&o) + PlayerShark_LogDump(&o), 0);
+    /* Its own COLLISION: the half-open box. */
+    shark.hitbox = SDL_Rect{10, 20, 92, 18};
+    const struct { float x, y; int want; } points[] = {{10.0f, 20.0f, COLLISION_PLAYER}, {101.9f, 37.9f, COLLISION_PLAYER},
+        {9.9f, 30.0f, 0}, {102.0f, 30.0f, 0}, {50.0f, 19.9f, 0}, {50.0f, 38.0f, 0}};
+    for (const auto &p : points)
+        EXPECT_EQ(PlayerShark_Collision(&shark, p.x, p.y), p.want) << p.x << "," << p.y;
+    EXPECT_EQ(PlayerShark_Collision(nullptr, 10.0f, 20.0f), 0);
+}
 
 TEST_F(Shark, MovesTruncatingTowardZeroWithUpAndLeftWinningInsideTheScene)
 {
-    EXPECT_EQ(std::vector<int>({shark.sprite.dst.x, shark.sprite.dst.y}), std::vector<int>({89, 89})); // from the start
     EXPECT_EQ(Player_SetInput(6, 1), -1);
-    ASSERT_EQ(Player_SetInput(5, 1), 0); // held throughout, to no effect
+    EXPECT_EQ(Player_SetInput(-1, 1), -1);
+    ASSERT_EQ(Player_SetInput(5, 1), 0); /* held throughout, to no effect */
     const struct { int x, y; std::vector<int> held; int want_x, want_y; } cases[] = {
-        {10, 100, {INPUT_RIGHT}, 13, 100}, {10, 100, {INPUT_LEFT}, 6, 100}, {-10, 100, {INPUT_RIGHT}, -6, 100},
-        {-10, 100, {INPUT_LEFT}, -13, 100}, {10, 100, {INPUT_UP}, 10, 97}, {10, 100, {INPUT_DOWN}, 10, 103},
-        {10, 100, {}, 10, 100}, {718, 390, {INPUT_RIGHT, INPUT_DOWN}, 720, 391},
-        {720, 391, {INPUT_RIGHT, INPUT_DOWN}, 720, 391}, {-85, -8, {INPUT_LEFT, INPUT_UP}, -87, -9},
-        {10, 100, {INPUT_UP, INPUT_DOWN, INPUT_LEFT, INPUT_RIGHT}, 6, 97}};
+        {10, 100, {3}, 13, 100}, {10, 100, {2}, 6, 100}, {-10, 100, {3}, -6, 100},
+        {-10, 100, {2}, -13, 100}, {10, 100, {0}, 10, 97}, {10, 100, {1}, 10, 103},
+        {10, 100, {}, 10, 100}, {718, 390, {3, 1}, 720, 391},
+        {720, 391, {3, 1}, 720, 391}, {-85, -8, {2, 0}, -87, -9}, {10, 100, {0, 1, 2, 3}, 6, 97}};
     for (const auto &c : cases) {
         shark.hitbox = SDL_Rect{c.x, c.y, 92, 18};
-        for (int code = INPUT_UP; code <= INPUT_RIGHT; ++code)
+        for (int code = 0; code <= 3; ++code)
             Player_SetInput(code, std::ranges::count(c.held, code) > 0);
         Frame();
         EXPECT_EQ(std::vector<int>({shark.hitbox.x, shark.hitbox.y, shark.sprite.dst.x, shark.sprite.dst.y}),
                   std::vector<int>({c.want_x, c.want_y, c.want_x - 11, c.want_y - 11}))
             << "from " << c.x << "," << c.y;
     }
-    // Without a table nothing is stored and every control, still held above, reads as released.
+    /* Without a table nothing is stored and every control, still held above, reads as released. */
     Mem_TestReset(1, 0);
     EXPECT_EQ(Player_InputInit(), -1);
     Mem_TestReset(0, 0);
-    Player_SetInput(INPUT_BITE, 1);
+    EXPECT_EQ(Player_SetInput(4, 1), -1);
     Frame();
     EXPECT_EQ(std::vector<int>({shark.hitbox.x, shark.hitbox.y, D()->biting}), std::vector<int>({6, 97, 0}));
+    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Out of memory."}));
 }
 
 TEST_F(Shark, OneBitePerPressEndingInItsFortyEighthFrameThenACooldown)
 {
-    Player_SetInput(INPUT_BITE, 1);
+    Player_SetInput(4, 1);
     for (int f = 1; f <= 150; ++f) {
         Frame();
         EXPECT_EQ(D()->biting, f < 48 ? 1 : 0) << "frame " << f;
+        EXPECT_EQ(shark.sprite.current, Image_Get_Sprite(f < 48 ? "shark_bite" : "shark_idle", -1)) << "frame " << f;
     }
-    EXPECT_EQ(shark.sprite.current, Image_Get_Sprite("shark_idle", -1));
-    Player_SetInput(INPUT_BITE, 0); // release and press: a new bite at once
+    Player_SetInput(4, 0); /* release and press: a new bite at once */
     Frame();
-    Player_SetInput(INPUT_BITE, 1);
+    Player_SetInput(4, 1);
     Frame();
     EXPECT_EQ(D()->biting, 1);
-    Player_SetInput(INPUT_BITE, 0); // frame m: released mid-bite
+    Player_SetInput(4, 0); /* frame m: released mid-bite */
     Frame();
-    Player_SetInput(INPUT_BITE, 1);
+    EXPECT_EQ(shark.sprite.current, Image_Get_Sprite("shark_idle", -1));
+    Player_SetInput(4, 1);
     for (int k = 1; k <= 9; ++k) {
         Frame();
         EXPECT_EQ(D()->biting, k == 9 ? 1 : 0) << "frame m+" << k;
     }
 }
 
-TEST_F(Shark, ListsWhatTouchesAndAppliesItAfterwards)
+TEST_F(Shark, BitesOnlyWhatHoldsAMouthPoint)
 {
-    LogCapture log;
-    // 0 overlaps without a mouth point inside, 1 holds mouth A, 2 mouth B, 3 is a finished harm.
-    const auto fish = {Put(0, COLLISION_FISH, {150, 110, 25, 14}), Put(1, COLLISION_FISH, {185, 110, 25, 14}),
-                       Put(2, COLLISION_FISH, {185, 100, 25, 10}), Put(3, COLLISION_HARM, {120, 105, 25, 14})};
-    hw.fish(3).dead = 1;
-    auto eaten = [&](int i) { return std::vector<int>({hw.fish(i).dead, DataOf(hw.fish(i))->eaten}); };
-    Frame(fish);
-    EXPECT_EQ(Player_CollisionCount(), 3);
-    EXPECT_EQ(eaten(1), std::vector<int>({0, 0})) << "not biting: nothing happens";
-    Player_SetInput(INPUT_BITE, 1);
-    Frame(fish);
-    EXPECT_EQ(eaten(1), std::vector<int>({1, 1}));
-    EXPECT_EQ(eaten(2), std::vector<int>({1, 1}));
-    EXPECT_EQ(D()->health, 3);
-
-    Object_t *crab = Put(4, COLLISION_HARM, {120, 105, 25, 14}), *sword = Put(5, COLLISION_HARM, {130, 100, 40, 5});
-    Frame({crab, sword});
-    EXPECT_EQ(D()->health, 2) << "two harms in one frame cost 1";
-    Frame({crab}, 36);
-    EXPECT_EQ(D()->health, 2);
-    Frame({crab}); // frame 38 = 1 + 37
-    EXPECT_EQ(D()->health, 1);
-    D()->health = 0;
-    Frame({crab}, 37);
-    EXPECT_EQ(D()->health, 0);
-
-    D()->health = 3;
-    Player_SetInput(INPUT_BITE, 0);
-    Frame({Put(6, COLLISION_POISON, {185, 110, 20, 14})}, 10);
-    EXPECT_EQ(D()->health, 3);
-    Player_SetInput(INPUT_BITE, 1);
-    Frame({&hw.fish(6)});
-    EXPECT_EQ(D()->health, 0);
-    D()->health = 3;
-    Frame({Put(7, COLLISION_DEATH, {100, 100, 5, 5})}); // far from the mouth
-    EXPECT_EQ(D()->health, 0);
-
+    /* 1-pixel-high probes across the mouth points' rows and the column x 195. */
+    const struct { SDL_Rect box; bool bitten; } probes[] = {
+        {{185, 113, 11, 1}, true}, {{185, 113, 10, 1}, false}, {{196, 113, 5, 1}, false}, {{185, 112, 11, 1}, false},
+        {{185, 114, 11, 1}, false}, {{185, 108, 11, 1}, true}, {{185, 107, 11, 1}, false}, {{185, 109, 11, 1}, false},
+        {{150, 110, 25, 14}, false}, {{185, 100, 25, 10}, true}, {{192, 110, 10, 5}, false}};
+    Player_SetInput(4, 1);
+    for (const auto &p : probes) {
+        Object_t *fish = Put(0, COLLISION_FISH, p.box);
+        DataOf(*fish)->eaten = 0;
+        Frame({fish});
+        EXPECT_EQ(std::vector<int>({fish->dead, DataOf(*fish)->eaten}), std::vector<int>({p.bitten, p.bitten}))
+            << p.box.x << "," << p.box.y << " " << p.box.w << "x" << p.box.h;
+    }
+    Put(0, COLLISION_FISH, {185, 110, 25, 14})->COLLISION = nullptr; /* no way to ask: not listed */
+    Frame({&hw.fish(0)});
+    EXPECT_EQ(Player_CollisionCount(), 0);
     Player_ClearCollisions();
+    EXPECT_EQ(Player_CheckCollision(Put(1, COLLISION_PLAYER, {110, 105, 5, 5}), hw.get()), 0);
+    EXPECT_EQ(Player_CheckCollision(Put(2, COLLISION_NULL, {110, 105, 5, 5}), hw.get()), 0);
+    EXPECT_EQ(Player_CollisionCount(), 0);
+    EXPECT_EQ(Player_CheckCollision(nullptr, hw.get()), -1);
+    EXPECT_EQ(Player_CheckCollision(&hw.fish(0), nullptr), -1);
+    World_t no_player{};
+    EXPECT_EQ(Player_CheckCollision(&hw.fish(0), &no_player), -1);
     for (int i = 0; i < 100; ++i)
         ASSERT_EQ(Player_CheckCollision(Put(i, COLLISION_HARM, {110, 105, 5, 5}), hw.get()), 0);
     EXPECT_EQ(Player_CheckCollision(Put(100, COLLISION_HARM, {110, 105, 5, 5}), hw.get()), -1);
     EXPECT_EQ(Player_CollisionCount(), 100);
-    Player_ClearCollisions();
-    World_t no_player{};
-    EXPECT_EQ(Player_CheckCollision(&hw.fish(0), &no_player), -1);
-    EXPECT_TRUE(InOrder(log.lines(), {"Nom nom nom.", "Ow! 2", "Ow! 1", "Ow! -1", "No more room for collisions this frame!"}));
+    const Lines lines = log.Take();
+    EXPECT_EQ(Lines(lines.end() - 4, lines.end()),
+              (Lines{"[ERROR] Bad parameters - NULL passed!", "[ERROR] Bad parameters - NULL passed!",
+                     "[ERROR] Player is not initialised properly.", "[ERROR] No more room for collisions this frame!"}));
 }
+
+TEST_F(Shark, HarmsCostOneEveryThirtySevenFramesAndPoisonOrDeathCostAll)
+{
+    Object_t *crab = Put(4, COLLISION_HARM, {120, 105, 25, 14}), *sword = Put(5, COLLISION_HARM, {130, 100, 40, 5});
+    Put(3, COLLISION_HARM, {120, 105, 25, 14})->dead = 1; /* a finished harm does nothing */
+    Frame({&hw.fish(3)});
+    EXPECT_EQ(D()->health, 3);
+    Frame({crab, sword});
+    EXPECT_EQ(D()->health, 2) << "two harms in one frame cost 1";
+    Frame({crab}, 36);
+    EXPECT_EQ(D()->health, 2);
+    Frame({crab}); /* frame 38 = 1 + 37 */
+    EXPECT_EQ(D()->health, 1);
+    D()->health = 0;
+    Frame({crab}, 37);
+    EXPECT_EQ(D()->health, 0);
+    EXPECT_EQ(log.Take(), (Lines{"[INFO] Ow! 2", "[INFO] Ow! 1", "[INFO] Ow! -1"}));
+
+    D()->health = 3;
+    Object_t *puffer = Put(6, COLLISION_POISON, {185, 110, 20, 14});
+    Frame({puffer}, 10);
+    EXPECT_EQ(D()->health, 3) << "harmless until bitten";
+    Player_SetInput(4, 1);
+    Frame({puffer});
+    EXPECT_EQ(std::vector<int>({D()->health, puffer->dead}), std::vector<int>({0, 0}));
+    D()->health = 3;
+    Frame({Put(7, COLLISION_DEATH, {100, 100, 5, 5})}); /* far from the mouth */
+    EXPECT_EQ(D()->health, 0);
+    D()->health = 3;
+    Frame({Put(8, COLLISION_FISH, {185, 110, 25, 14})});
+    EXPECT_EQ(D()->health, 3) << "a bitten fish costs nothing";
+}
+
+} // namespace

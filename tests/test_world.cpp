@@ -15,88 +15,139 @@ class World : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(LoadGameFish());
-        ASSERT_TRUE(Object_Begin() == 0 && Object_PushLoadForClass(Class_LoadFish) == 0 &&
+        ASSERT_TRUE(LoadGameFish() && Object_Begin() == 0 && Object_PushLoadForClass(Class_LoadFish) == 0 &&
                     Object_PushLoadForClass(Class_LoadPlayerShark) == 0 && Object_LoadClasses() == 0);
     }
     void TearDown() override { World_Destroy(&world); }
     void Create(int n) { ASSERT_TRUE(World_Create(&world, n) == 0 && World_SpawnPlayer(&world, 0, 200) == 0); }
     World_t world{};
+    LogCapture log;
 };
 
-} // namespace
-
-TEST_F(World, CreatesPlaceholdersWithConsecutiveIdsThenTheShark)
+TEST_F(World, CreateLaysOutPlaceholdersThenTheSharkAndDestroyReleasesAll)
 {
-    LogCapture log;
-    EXPECT_EQ(World_Create(&world, 0), -1);
+    const long live = Mem_TestLive();
     Create(120);
-    EXPECT_EQ(world.fish_count, 0);
-    for (int i = 0; i < 120; ++i) {
-        EXPECT_EQ(world.alive[i], 0) << i;
-        EXPECT_EQ(world.entities[i].id, i);
-    }
+    EXPECT_EQ(std::vector<int>({world.fish_count, world.next_slot, world.score, world.entity_count, world.max_fish}),
+              std::vector<int>({0, 0, 0, 121, 120}));
+    for (int i = 0; i < 120; ++i)
+        ASSERT_TRUE(world.alive[i] == 0 && world.entities[i].id == i && world.entities[i].data) << i;
     EXPECT_EQ(world.alive[120], 1);
+    EXPECT_EQ(world.player, &world.entities[120]);
+    EXPECT_EQ(World_GetPlayer(&world), world.player);
     EXPECT_EQ(world.player->id, 120);
+    EXPECT_EQ(world.player->hitbox.y, 200);
+    log.Take();
     EXPECT_EQ(World_Destroy(&world), 0);
-    World_t empty{};
-    errno = EINVAL; // the closing line names the failure without touching errno
-    EXPECT_EQ(World_Destroy(&empty), -1);
-    EXPECT_EQ(errno, EINVAL);
-    EXPECT_TRUE(InOrder(log.lines(), {"Invalid parameter for maximum fish entites.", "World Entity array cleaned.",
-                                      "Finshed cleaning World_t memory.", "Invalid memory in World_t struct, cannot free!",
-                                      "errno: Yep) Could not properly cleanup World_t memory."}));
+    EXPECT_EQ(Mem_TestLive(), live); /* the shark's data too */
+    EXPECT_EQ(log.Take(), (Lines{"[INFO] World Entity array cleaned.", "[INFO] Finshed cleaning World_t memory."}));
     world = World_t{};
     ASSERT_EQ(World_Create(&world, 1), 0);
-    EXPECT_EQ(world.entity_count, 2);
     EXPECT_EQ(world.player, &world.entities[1]);
 }
 
-TEST_F(World, SpawnCursorStaysOnItsSlotAndWraps)
+TEST_F(World, RefusalsAndFailuresReturnMinusOneWithTheirLines)
+{
+    World_t bare{}, no_player{}, no_flags{};
+    Object_t records[2]{};
+    int32_t flags[2]{};
+    no_player.entities = records, no_player.alive = flags;
+    no_flags.entities = records, no_flags.player = &records[1];
+    int d[1], count = 0;
+    log.Take();
+    const int results[] = {
+        World_Create(nullptr, 5), World_Create(&bare, 0), World_SpawnPlayer(nullptr, 0, 0),
+        World_SpawnPlayer(&bare, 0, 0), World_SpawnFish(nullptr, 0, "crab"), World_SpawnFish(&no_player, 0, nullptr),
+        World_SpawnFish(&bare, 0, "crab"), World_SpawnFish(&no_flags, 0, "crab"), World_GetEntityList(nullptr, nullptr, nullptr, &count),
+        World_GetEntityList(&no_flags, nullptr, nullptr, &count), World_GetEntityList(&no_player, nullptr, nullptr, &count),
+        World_GetScoreAsArray(5, nullptr, 1), World_GetScoreAsArray(5, d, 0), World_Destroy(nullptr)};
+    for (int r : results)
+        EXPECT_EQ(r, -1);
+    EXPECT_EQ(World_GetPlayer(nullptr), nullptr);
+    EXPECT_EQ(World_GetPlayer(&bare), nullptr);
+    World_t half{}, headless{}; /* records without flags; flags without the shark */
+    half.entities = static_cast<Object_t *>(Mem_Calloc(2, sizeof(Object_t)));
+    half.player = &half.entities[1];
+    headless.alive = static_cast<int32_t *>(Mem_Calloc(2, sizeof(int32_t)));
+    errno = EINVAL; /* the closing line names the failure without touching errno */
+    EXPECT_EQ(World_Destroy(&half), -1);
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_EQ(World_Destroy(&headless), -1);
+    EXPECT_EQ(World_Destroy(&bare), -1);
+    const std::string null_world = "[ERROR] Invalid world parameter - cannot be NULL.",
+                      uninit = "[ERROR] World data not properly initialised.",
+                      cleanup = "[ERROR] Could not properly cleanup World_t memory.",
+                      no_memory = "[WARN] Invalid memory in World_t struct, cannot free!";
+    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Target  was not allocated!", "[ERROR] Invalid parameter for maximum fish entites.",
+                                 null_world, "[ERROR] Invalid world parameter - must be properly initialised.", null_world,
+                                 "[ERROR] Invalid fish type name - cannot be NULL.", uninit, uninit, null_world, uninit,
+                                 "[ERROR] Player is not initialised properly.", "[ERROR] Invalid input!",
+                                 "[ERROR] Invalid input!", "[ERROR] Target must exist.", null_world,
+                                 "[ERROR] Invalid world parameter - must be properly initialised.",
+                                 "[INFO] World Entity array cleaned.", cleanup, no_memory, cleanup, no_memory, cleanup}));
+    EXPECT_TRUE(InOrder(log.lines(), {"errno: Yep) Could not properly cleanup"}));
+    for (long n = 1; n <= 3; ++n) { /* the records, the flags, the first placeholder's data */
+        World_t w{};
+        Mem_TestReset(n, 0);
+        EXPECT_EQ(World_Create(&w, 3), -1) << n;
+        Mem_TestReset(0, 0);
+        World_Destroy(&w);
+    }
+    EXPECT_TRUE(InOrder(log.Take(), {"[ERROR] Out of memory.", "[ERROR] Out of memory.", "[ERROR] Could not initialise fish array!"}));
+}
+
+TEST_F(World, SpawnCursorStaysOnItsSlotWrapsAndStopsWhenFull)
 {
     Create(120);
-    LogCapture log;
+    log.Take();
     EXPECT_EQ(World_SpawnFish(&world, 200, "goldfish"), -1);
     EXPECT_EQ(world.fish_count, 0);
     for (int i = 0; i <= 10; ++i) {
         ASSERT_EQ(World_SpawnFish(&world, 200, "horiz_slow"), 0);
         EXPECT_EQ(world.next_slot, i);
     }
-    world.alive[3] = 0; // as a retiring fish leaves it
+    world.alive[3] = 0; /* as a retiring fish leaves it */
     --world.fish_count;
     ASSERT_EQ(World_SpawnFish(&world, 200, "crab"), 0);
     EXPECT_EQ(world.next_slot, 11);
+    EXPECT_EQ(world.entities[11].collision, COLLISION_HARM);
     for (int i = 12; i < 120; ++i)
         ASSERT_EQ(World_SpawnFish(&world, 200, "horiz_med"), 0);
-    EXPECT_EQ(world.alive[3], 0);
     ASSERT_EQ(World_SpawnFish(&world, 20, "sine_wide"), 0);
     EXPECT_EQ(world.next_slot, 3);
     EXPECT_EQ(world.alive[3], 1);
     EXPECT_EQ(World_SpawnFish(&world, 200, "horiz_slow"), -1);
     EXPECT_EQ(world.fish_count, 120);
-    world.fish_count = 100; // a count that disagrees with the flags still cannot loop for ever
+    world.fish_count = 119; /* a count that disagrees with the flags still cannot loop for ever */
     EXPECT_EQ(World_SpawnFish(&world, 200, "horiz_slow"), -1);
-    EXPECT_TRUE(InOrder(log.lines(), {"goldfish", "Failed to reinitialise Fish in World.",
-                                      "No room for new fish: 120/120!", "No room for new fish!"}));
+    world.alive[0] = 0;
+    for (int cursor : {-1, 120, 119}) { /* a cursor outside the fish slots starts over at 0 */
+        world.next_slot = cursor;
+        world.alive[0] = 0;
+        ASSERT_EQ(World_SpawnFish(&world, 200, "crab"), 0) << cursor;
+        EXPECT_EQ(world.next_slot, 0);
+        --world.fish_count;
+    }
+    EXPECT_TRUE(InOrder(log.Take(), {"Could not find fish: goldfish.", "[ERROR] Failed to reinitialise Fish in World.",
+                                "[ERROR] No room for new fish: 120/120!", "[ERROR] No room for new fish!"}));
 }
 
 TEST_F(World, ScoreDigitsFrameClampAndEntityList)
 {
     int d[6];
-    ASSERT_EQ(World_GetScoreAsArray(1234, d, 6), 0);
-    EXPECT_EQ(std::vector<int>(d, d + 6), (std::vector<int>{4, 3, 2, 1, 0, 0}));
-    ASSERT_EQ(World_GetScoreAsArray(1234567, d, 6), 0);
-    EXPECT_EQ(std::vector<int>(d, d + 6), (std::vector<int>{7, 6, 5, 4, 3, 2}));
-    ASSERT_EQ(World_GetScoreAsArray(-5, d, 2), 0);
-    EXPECT_EQ(std::vector<int>(d, d + 2), (std::vector<int>{-5, 0}));
-    LogCapture log;
-    EXPECT_EQ(World_GetScoreAsArray(5, d, 0), -1);
+    const struct { int score, count; std::vector<int> digits; } rows[] = {
+        {1234, 6, {4, 3, 2, 1, 0, 0}}, {1234567, 6, {7, 6, 5, 4, 3, 2}}, {-5, 2, {-5, 0}}, {987, 1, {7}}};
+    for (const auto &r : rows) {
+        ASSERT_EQ(World_GetScoreAsArray(r.score, d, r.count), 0);
+        EXPECT_EQ(std::vector<int>(d, d + r.count), r.digits);
+    }
     Create(2);
-    for (auto [in, out] : {std::pair{1000000, 999999}, {-3, 0}, {999999, 999999}, {42, 42}}) {
+    for (auto [in, out] : {std::pair{1000000, 999999}, {-1, 0}, {999999, 999999}, {0, 0}, {42, 42}}) {
         world.score = in;
         EXPECT_EQ(World_NewFrame(&world), 0);
         EXPECT_EQ(world.score, out) << in;
     }
+    EXPECT_EQ(World_NewFrame(nullptr), 0);
     Object_t sword{};
     sword.collision = COLLISION_HARM;
     sword.hitbox = SDL_Rect{10, 205, 40, 5};
@@ -104,6 +155,15 @@ TEST_F(World, ScoreDigitsFrameClampAndEntityList)
     ASSERT_EQ(Player_CollisionCount(), 1);
     EXPECT_EQ(World_NewFrame(&world), 0);
     EXPECT_EQ(Player_CollisionCount(), 0);
+    Object_t *entities = nullptr;
+    int32_t *alive = nullptr, count = 0;
+    ASSERT_EQ(World_GetEntityList(&world, &entities, &alive, &count), 0);
+    EXPECT_TRUE(entities == world.entities && alive == world.alive && count == 3);
+    count = 0;
+    EXPECT_EQ(World_GetEntityList(&world, nullptr, nullptr, &count), 0); /* the arrays may be left out */
+    EXPECT_EQ(count, 3);
     EXPECT_EQ(World_GetEntityList(&world, nullptr, nullptr, nullptr), -1);
-    EXPECT_TRUE(InOrder(log.lines(), {"Invalid input!", "This is strange!"}));
+    EXPECT_EQ(log.Take().back(), "[ERROR] This is strange!");
 }
+
+} // namespace

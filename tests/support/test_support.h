@@ -1,6 +1,6 @@
-/* Small helpers shared by the tests: temporary folders, files, and a log
- * stream captured into a file. Header-only so release and debug tests can
- * both use it. */
+/* Small helpers shared by the tests: temporary folders, whole files, and the
+ * log stream captured into a file. Header-only so release and debug tests
+ * can both use it. */
 #ifndef FINMAW_TEST_SUPPORT_H
 #define FINMAW_TEST_SUPPORT_H
 
@@ -18,18 +18,43 @@
 namespace fmtest {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+inline std::string ReadFile(const fs::path &p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+inline Lines SplitLines(const std::string &text)
+{
+    Lines lines;
+    std::stringstream ss(text);
+    for (std::string line; std::getline(ss, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+/* True when the lines hold each needle, in this order (other lines between). */
+inline bool InOrder(const Lines &lines, const Lines &needles)
+{
+    size_t n = 0;
+    for (const auto &line : lines)
+        n += n < needles.size() && line.find(needles[n]) != std::string::npos;
+    return n == needles.size();
+}
 
 /* A fresh folder under the system's temporary folder, removed on scope exit. */
 class TempDir {
 public:
     TempDir()
     {
-        std::string tmpl = (fs::temp_directory_path() / "finmaw-XXXXXX").string();
-        std::vector<char> buf(tmpl.begin(), tmpl.end());
-        buf.push_back('\0');
-        if (!mkdtemp(buf.data()))
+        std::string name = (fs::temp_directory_path() / "finmaw-XXXXXX").string();
+        if (!mkdtemp(name.data()))
             std::abort();
-        path_ = buf.data();
+        path_ = name;
     }
     ~TempDir()
     {
@@ -38,7 +63,6 @@ public:
         fs::remove_all(path_, ec);
     }
     TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
     const fs::path &path() const { return path_; }
     std::string str() const { return path_.string(); }
 
@@ -56,59 +80,45 @@ public:
         fs::current_path(old_, ec);
     }
     ChdirGuard(const ChdirGuard &) = delete;
-    ChdirGuard &operator=(const ChdirGuard &) = delete;
 
 private:
     fs::path old_;
 };
 
-inline std::string ReadFile(const fs::path &p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-inline std::vector<std::string> SplitLines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::stringstream ss(text);
-    std::string line;
-    while (std::getline(ss, line))
-        lines.push_back(line);
-    return lines;
-}
-
 /* The log stream pointed at a temporary file for the scope. */
 class LogCapture {
 public:
-    LogCapture() : file_(dir_.path() / "capture.log") { Log_Open(file_.c_str(), "w"); }
+    LogCapture() { Log_Open(file_.c_str(), "w"); }
     ~LogCapture() { Log_Close(); }
     LogCapture(const LogCapture &) = delete;
-    LogCapture &operator=(const LogCapture &) = delete;
     std::string text() const
     {
         Log_Flush();
         return ReadFile(file_);
     }
-    std::vector<std::string> lines() const { return SplitLines(text()); }
+    Lines lines() const { return SplitLines(text()); }
     bool contains(const std::string &s) const { return text().find(s) != std::string::npos; }
+    /* The lines written since the last call, each as its level and message:
+     * "[ERROR] text", "DEBUG text" (where and errno left out). */
+    Lines Take(bool with_debug = false)
+    {
+        Lines all = lines(), out;
+        for (size_t i = taken_; i < all.size(); ++i) {
+            const std::string &l = all[i];
+            if (!with_debug && l.rfind("DEBUG", 0) == 0)
+                continue;
+            const size_t at = l[0] == '[' ? l.find(") ") : l.find(": ", l.find("():") + 3);
+            out.push_back(at == std::string::npos ? l : l.substr(0, l.find(' ')) + " " + l.substr(at + 2));
+        }
+        taken_ = all.size();
+        return out;
+    }
 
 private:
     TempDir dir_;
-    fs::path file_;
+    fs::path file_ = dir_.path() / "capture.log";
+    size_t taken_ = 0;
 };
-
-/* True when the lines hold each needle, in this order (other lines between). */
-inline bool InOrder(const std::vector<std::string> &lines, const std::vector<std::string> &needles)
-{
-    size_t n = 0;
-    for (const auto &line : lines)
-        if (n < needles.size() && line.find(needles[n]) != std::string::npos)
-            ++n;
-    return n == needles.size();
-}
 
 } // namespace fmtest
 
