@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "alloc.h"
-#include "bstring.h"
+#include "ashare/alloc.h"
+#include "bstring/bstring.h"
 
 namespace {
 
