@@ -1,4 +1,4 @@
-#include "alloc.h"
+#include "ashare/alloc.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #define FM_LOG_FILE "log"
-#include "log.h"
+#include "ashare/log.h"
 
 FILE *LOG_STREAM = nullptr;
 

@@ -1,16 +1,16 @@
 /* Resource paths: the resource directory is worked out once from the
  * executable's directory and every resource file is that directory followed
  * by the file's name. */
-#include "share_utils.h"
+#include "ashare/share_utils.h"
 
 #include <SDL.h>
 
 #include <cstring>
 
-#include "alloc.h"
+#include "ashare/alloc.h"
 
 #define FM_LOG_FILE "ashare/share_utils"
-#include "log.h"
+#include "ashare/log.h"
 
 /* Shared steps write their lines under the name of the function the caller
  * called, not their own. */

@@ -3,7 +3,7 @@
 #ifndef FINMAW_SHARE_UTILS_H
 #define FINMAW_SHARE_UTILS_H
 
-#include "../bstring/bstring.h"
+#include "bstring/bstring.h"
 
 #ifdef __cplusplus
 extern "C" {

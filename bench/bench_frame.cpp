@@ -32,18 +32,18 @@
 #include <string>
 #include <vector>
 
-#include "alloc.h"
+#include "ashare/alloc.h"
 #include "class/fish.h"
 #include "class/playershark.h"
 #include "game.h"
 #include "game_main.h"
 #include "image.h"
 #include "object.h"
-#include "share_utils.h"
+#include "ashare/share_utils.h"
 #include "world.h"
 
 #define FM_LOG_FILE "bench"
-#include "log.h"
+#include "ashare/log.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -1,12 +1,12 @@
 /* Counted byte strings. Nothing here logs: every failure is reported only
  * through the result, and a refused or failed call leaves its strings as
  * they were. Sizes are worked out in 64 bits so that no int32 can wrap. */
-#include "bstring.h"
+#include "bstring/bstring.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "alloc.h"
+#include "ashare/alloc.h"
 
 namespace {
 

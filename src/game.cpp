@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "alloc.h"
+#include "ashare/alloc.h"
 #include "class/fish.h"
 #include "class/playershark.h"
 #include "game.h"
@@ -13,7 +13,7 @@
 #include "world.h"
 
 #define FM_LOG_FILE "game"
-#include "log.h"
+#include "ashare/log.h"
 
 /* The shell flushes after every INFO and DEBUG line it writes, so that the
  * log is complete up to the last step even if the process dies. */
@@ -45,7 +45,6 @@
 
 #define COLLISION_NAME_SIZE 100
 
-char *CollisionNames[COLLISION_KIND_COUNT];
 SDL_Window *GameWindow = nullptr;
 const char *RunLogName = "run.log";
 SDL_Renderer *HitboxRenderer = nullptr;

@@ -5,7 +5,7 @@
 #include "game.h"
 
 #define FM_LOG_FILE "game"
-#include "log.h"
+#include "ashare/log.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "image.h"
 
 #define FM_LOG_FILE "game"
-#include "log.h"
+#include "ashare/log.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "alloc.h"
-#include "share_utils.h"
+#include "ashare/alloc.h"
+#include "ashare/share_utils.h"
 
 #define FM_LOG_FILE "image"
-#include "log.h"
+#include "ashare/log.h"
 
 namespace {
 

@@ -3,9 +3,13 @@
 
 #include "object.h"
 
-#include "alloc.h"
+#include "ashare/alloc.h"
 #define FM_LOG_FILE "object"
-#include "log.h"
+#include "ashare/log.h"
+
+/* Stored beside the collision kinds it names, so that the classes reading it
+ * need nothing from the shell, which fills it at start-up. */
+char *CollisionNames[COLLISION_KIND_COUNT];
 
 namespace {
 int g_started = 0;

@@ -1,13 +1,13 @@
 /* The world: one array of entity records (fish slots, then the shark), their
  * live flags, the spawn cursor and the score. */
 #define FM_LOG_FILE "world"
-#include "log.h"
+#include "ashare/log.h"
 
 #include "world.h"
 
 #include <stddef.h>
 
-#include "alloc.h"
+#include "ashare/alloc.h"
 #include "class/fish.h"
 #include "class/playershark.h"
 

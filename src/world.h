@@ -6,26 +6,11 @@
 #include <stdint.h>
 
 #include "object.h"
+#include "world_record.h"
 
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-typedef struct World_t {
-    Object_t *player;     /* always the last record of entities */
-    Object_t *entities;   /* max_fish + 1 records */
-    int32_t *alive;       /* max_fish + 1 flags */
-    int32_t next_slot;
-    int32_t max_fish;
-    int32_t fish_count;
-    int32_t score;
-    int32_t entity_count;
-} World_t;
-
-#define WORLD_SCORE_MAX 999999
-/* The playing field is the window: x to the right, y downward. */
-#define FIELD_W 800
-#define FIELD_H 400
 
 /* Fills an all-zero world with max_fish placeholder fish slots and room for
  * the shark; the world owns its arrays. 0, or -1 (World_Destroy still

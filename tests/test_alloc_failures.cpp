@@ -5,12 +5,12 @@
  * and sheet loading are put through the same. */
 #include <gtest/gtest.h>
 
-#include "alloc.h"
+#include "ashare/alloc.h"
 #include "child_process.h"
 #include "game.h"
 #include "game_main.h"
 #include "image.h"
-#include "share_utils.h"
+#include "ashare/share_utils.h"
 
 using namespace fmtest;
 

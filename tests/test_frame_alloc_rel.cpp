@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <new>
 
-#include "alloc.h"
+#include "ashare/alloc.h"
 #include "game_main.h"
-#include "share_utils.h"
+#include "ashare/share_utils.h"
 #include "test_support.h"
 
 #if defined(__SANITIZE_ADDRESS__) || !defined(__GLIBC__)

@@ -2,9 +2,9 @@
 
 #include <SDL.h>
 
-#include "alloc.h"
+#include "ashare/alloc.h"
 #include "image.h"
-#include "share_utils.h"
+#include "ashare/share_utils.h"
 #include "test_support.h"
 
 namespace {

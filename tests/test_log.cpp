@@ -4,7 +4,7 @@
 
 #include "test_support.h"
 #define FM_LOG_FILE "class/probe"
-#include "log.h"
+#include "ashare/log.h"
 
 TEST(Log, LinePrefixesAndErrnoMarker)
 {

@@ -3,7 +3,7 @@
 #include "object.h"
 #include "test_support.h"
 #define FM_LOG_FILE "game"
-#include "log.h"
+#include "ashare/log.h"
 
 /* The release build writes no DEBUG lines. */
 TEST(LogRelease, DebugLinesAreLeftOut)

@@ -6,7 +6,7 @@
 
 #include "game.h"
 #include "image.h"
-#include "share_utils.h"
+#include "ashare/share_utils.h"
 #include "test_support.h"
 
 namespace {

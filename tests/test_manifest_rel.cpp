@@ -2,7 +2,7 @@
 
 #include "game.h"
 #include "image.h"
-#include "share_utils.h"
+#include "ashare/share_utils.h"
 #include "test_support.h"
 
 /* The release build writes the manifest's lines without the DEBUG ones. */

@@ -7,7 +7,7 @@
 
 #include "child_process.h"
 #include "game_main.h"
-#include "share_utils.h"
+#include "ashare/share_utils.h"
 
 using namespace fmtest;
 namespace fs = std::filesystem;

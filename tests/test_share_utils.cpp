@@ -4,8 +4,8 @@
 #include <regex>
 #include <string>
 
-#include "alloc.h"
-#include "share_utils.h"
+#include "ashare/alloc.h"
+#include "ashare/share_utils.h"
 #include "test_support.h"
 
 static std::string Text(bstring b) { return b ? std::string(reinterpret_cast<char *>(b->data), b->length) : "<null>"; }

@@ -9,7 +9,7 @@
 #include "class/fish.h"
 #include "game.h"
 #include "game_main.h"
-#include "share_utils.h"
+#include "ashare/share_utils.h"
 #include "test_support.h"
 
 using namespace fmtest;

@@ -16,7 +16,7 @@
 #include "class/fish.h"
 #include "class/fish_ai.h"
 #include "game_main.h"
-#include "share_utils.h"
+#include "ashare/share_utils.h"
 #include "test_support.h"
 
 namespace {

@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <cstring>
 
-#include "alloc.h"
-#include "fish.h"
-#include "world.h"
+#include "ashare/alloc.h"
+#include "class/fish.h"
+#include "world_record.h"
 
 #define FM_LOG_FILE "class/fish"
-#include "log.h"
+#include "ashare/log.h"
 
 Object_t FishPrototype = {};
 

@@ -4,8 +4,8 @@
 
 #include <stdint.h>
 
-#include "../image.h"
-#include "../object.h"
+#include "image.h"
+#include "object.h"
 
 #ifdef __cplusplus
 extern "C" {

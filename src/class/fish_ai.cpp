@@ -4,12 +4,12 @@
 #include <cmath>
 #include <cstdint>
 
-#include "fish.h"
-#include "fish_ai.h"
-#include "world.h"
+#include "class/fish.h"
+#include "class/fish_ai.h"
+#include "world_record.h"
 
 #define FM_LOG_FILE "class/fish_ai"
-#include "log.h"
+#include "ashare/log.h"
 
 namespace {
 

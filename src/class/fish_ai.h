@@ -3,7 +3,7 @@
 #ifndef FINMAW_FISH_AI_H
 #define FINMAW_FISH_AI_H
 
-#include "../object.h"
+#include "object.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,12 +1,12 @@
 /* The catalogue of fish types: built once at start-up, read-only after. */
 #include <cstring>
 
-#include "alloc.h"
-#include "fish.h"
-#include "fish_ai.h"
+#include "ashare/alloc.h"
+#include "class/fish.h"
+#include "class/fish_ai.h"
 
 #define FM_LOG_FILE "class/fish"
-#include "log.h"
+#include "ashare/log.h"
 
 namespace {
 

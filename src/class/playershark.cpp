@@ -1,15 +1,15 @@
 /* The PlayerShark class: the input table the frame loop writes, the list of
  * entities touching the shark this frame, and the shark's own update. */
 #define FM_LOG_FILE "class/playershark"
-#include "log.h"
+#include "ashare/log.h"
 
 #include "class/playershark.h"
 
 #include <stddef.h>
 
-#include "alloc.h"
+#include "ashare/alloc.h"
 #include "class/fish.h"
-#include "world.h"
+#include "world_record.h"
 
 Object_t PlayerSharkPrototype;
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "bstring.h"
+#include "bstring/bstring.h"
 
 /* abort() so libFuzzer records the input that broke a rule. */
 #define REQUIRE(cond) ((cond) ? (void)0 : abort())

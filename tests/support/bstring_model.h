@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "alloc.h"
-#include "bstring.h"
+#include "ashare/alloc.h"
+#include "bstring/bstring.h"
 
 namespace fmtest {
 

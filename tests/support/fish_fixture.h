@@ -7,7 +7,7 @@
 #include <cstdarg>
 #include <vector>
 
-#include "alloc.h"
+#include "ashare/alloc.h"
 #include "class/fish.h"
 #include "game.h"
 #include "world.h"

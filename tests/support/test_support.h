@@ -12,7 +12,7 @@
 #include <vector>
 
 #define FM_LOG_FILE "tests"
-#include "log.h"
+#include "ashare/log.h"
 #undef FM_LOG_FILE
 
 namespace fmtest {
