@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -25,7 +26,7 @@ struct Str {
 TEST(Bstring, RandomOperationsMatchTheModel)
 {
     std::mt19937 rng(7);
-    for (int run = 0; run < 400; ++run) {
+    for (int run = 0; run < 1000; ++run) {
         std::vector<uint8_t> bytes(4000);
         for (uint8_t &b : bytes)
             b = static_cast<uint8_t>(rng());
@@ -91,6 +92,11 @@ TEST(Bstring, PositionListGrowsOnTheHeapAfterThirtyOne)
             want += "XY";
         EXPECT_EQ(Text(many.b), want);
     }
+    Str many(std::string(40, 'a'));
+    Mem_TestReset(1, 1); /* the position list cannot move to the heap */
+    EXPECT_EQ(bstring_find_replace(many.b, a.b, xy.b, 0), -1);
+    Mem_TestReset(0, 0);
+    EXPECT_EQ(Text(many.b), std::string(40, 'a'));
     /* An empty replacement inside the target shares no bytes with it: no copy. */
     Str s("abcabc");
     tagbstring nothing{0, 0, s.b->data + 3};
@@ -130,7 +136,23 @@ TEST(Bstring, RefusalsChangeNothing)
     EXPECT_EQ(bstring_find_replace(x.b, empty.b, x.b, 0), -1);
     EXPECT_EQ(bstring_find_replace(x.b, x.b, &negative, 0), -1);
     EXPECT_EQ(bstring_find_replace(x.b, x.b, x.b, -1), -1);
+    bstring none = nullptr;
+    EXPECT_EQ(bstring_append(none, x.b) + bstring_append(x.b, none) + bstring_append(x.b, &no_data), -3);
+    EXPECT_EQ(bstring_find_replace(none, x.b, x.b, 0) + bstring_find_replace(x.b, none, x.b, 0) +
+                  bstring_find_replace(x.b, x.b, none, 0) + bstring_find_replace(x.b, &no_data, x.b, 0) +
+                  bstring_find_replace(x.b, x.b, &no_data, 0),
+              -5);
     EXPECT_EQ(Text(x.b), "x");
+    /* Records the operations still take: no room for a terminator, a one-byte buffer. */
+    unsigned char four[] = "abcd";
+    tagbstring full{4, 4, four}, tiny{1, 0, four};
+    EXPECT_EQ(bstring_find_replace(&full, Str("zz").b, x.b, 0), 0);
+    EXPECT_EQ(bstring_find_replace(&tiny, x.b, x.b, 0), 0);
+    tagbstring heap{4, 4, static_cast<unsigned char *>(Mem_Alloc(4))};
+    memcpy(heap.data, "abcd", 4);
+    ASSERT_EQ(bstring_append(&heap, x.b), 0);
+    EXPECT_EQ(Text(&heap), "abcdx");
+    Mem_Free(heap.data);
 }
 
 } // namespace

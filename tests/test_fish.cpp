@@ -89,7 +89,10 @@ TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive)
     EXPECT_EQ(w.alive(3), 0);
     EXPECT_EQ(Fish_Remake(&bare, w.get(), 3, 600, "crab"), 0);
     Mem_Free(bare.data);
-    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Out of memory."}));
+    ASSERT_EQ(Fish_Load("ai_five", 0, "fish_slow", 25, 14, 0, 0, 5, 1.0f, 1.0f, 0, COLLISION_FISH), 0);
+    EXPECT_EQ(Fish_Remake(&w.fish(1), w.get(), 1, 200, "ai_five"), -1);
+    EXPECT_EQ(w.alive(1), 0);
+    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Out of memory.", "[ERROR] Invalid AI type in fish template!"}));
 }
 
 TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot)

@@ -167,4 +167,67 @@ TEST_F(ImageTest, FailedAddsLeaveStoresUnchanged)
     EXPECT_EQ(Image_Get_Sprite(nullptr, 0), nullptr);
 }
 
+/* A 3 x 2, 24-bit picture (rows of 12 bytes, 9 of them pixels) with header
+ * fields replaced and the file cut: what the sheet load says of it. Cut
+ * files whose header claims more rows than the bytes hold are refused
+ * before SDL sizes a surface for them; anything else is left to SDL. */
+TEST_F(ImageTest, HeaderCheckRefusesPicturesTheirBytesCannotHold)
+{
+    SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, 3, 2, 24, SDL_PIXELFORMAT_RGB24);
+    ASSERT_EQ(SDL_SaveBMP(s, (dir_.path() / "res" / "p.bmp").c_str()), 0);
+    SDL_FreeSurface(s);
+    const std::string intact = fmtest::ReadFile(dir_.path() / "res" / "p.bmp");
+    ASSERT_EQ(intact.size(), 78u);
+    const std::string ours = "BMP file claims ";
+    const struct { int at; Uint32 value; int bytes; size_t cut; std::string want; } rows[] = {
+        {0, 0, 0, 78, ""}, {22, static_cast<Uint32>(-2), 4, 78, ""}, {0, 0, 0, 75, "sdl"},
+        {0, 0, 0, 74, ours + "3x2 pixels, more than its 74 bytes hold"}, {0, 0, 0, 66, ours + "3x2 pixels, more than its 66 bytes hold"},
+        {18, 0x10003, 4, 78, ours + "65539x2 pixels, more than its 78 bytes hold"},
+        {22, 0x1000002, 4, 78, ours + "3x16777218 pixels, more than its 78 bytes hold"},
+        {22, static_cast<Uint32>(-2), 4, 74, ours + "3x-2 pixels, more than its 74 bytes hold"},
+        {30, 3, 4, 74, ours + "3x2"}, {30, 6, 4, 74, ours + "3x2"}, {30, 7, 4, 74, "sdl"}, {30, 1, 4, 74, "sdl"},
+        {14, 39, 4, 74, "sdl"}, {28, 0, 2, 74, "sdl"}, {18, 0, 4, 74, "sdl"}, {22, 0, 4, 74, "sdl"},
+        {22, 0x80000000, 4, 74, "sdl"}, {10, 0x10036, 4, 78, ours + "3x2 pixels, more than its 78 bytes hold"},
+        {0, 'X', 1, 74, "sdl"}, {0, 0, 0, 30, "sdl"}};
+    int n = 0;
+    for (const auto &r : rows) {
+        std::string bytes = intact;
+        for (int i = 0; i < r.bytes; ++i)
+            bytes[r.at + i] = static_cast<char>(r.value >> (8 * i));
+        bytes.resize(r.cut);
+        const std::string name = "p" + std::to_string(n++) + ".bmp";
+        std::ofstream(dir_.path() / "res" / name, std::ios::binary) << bytes;
+        ASSERT_EQ(Image_Init(1, 0, 0), 0);
+        const size_t mark = log_.lines().size();
+        const bool loaded = Image_LoadSpriteSheet(name.c_str(), "p", 0, 0, 0, 0) == 0;
+        const auto errors = ErrorsSince(mark);
+        const std::string said = errors.empty() ? "" : errors[0].substr(std::string("Failed to create SDL_Surface: ").size());
+        SCOPED_TRACE(name + ": " + said);
+        if (r.want == "sdl")
+            EXPECT_TRUE(!loaded || said.empty() ? said.find(ours) == std::string::npos : false);
+        else if (r.want.empty())
+            EXPECT_TRUE(loaded);
+        else
+            EXPECT_EQ(said.substr(0, r.want.size()), r.want);
+    }
+}
+
+TEST_F(ImageTest, KeyedSheetsUpTo128RowsWithoutAlphaAreRunLengthEncoded)
+{
+    const struct { int h; Uint32 format; int key; bool rle; } rows[] = {
+        {128, SDL_PIXELFORMAT_RGB24, 1, true}, {129, SDL_PIXELFORMAT_RGB24, 1, false},
+        {8, SDL_PIXELFORMAT_RGB24, 0, false}, {8, SDL_PIXELFORMAT_ARGB8888, 1, false}};
+    ASSERT_EQ(Image_Init(4, 0, 0), 0);
+    for (int i = 0; i < 4; ++i) {
+        SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, 4, rows[i].h, 0, rows[i].format);
+        const std::string name = "r" + std::to_string(i) + ".bmp";
+        ASSERT_EQ(SDL_SaveBMP(s, (dir_.path() / "res" / name).c_str()), 0);
+        SDL_FreeSurface(s);
+        ASSERT_EQ(Image_LoadSpriteSheet(name.c_str(), name.c_str(), rows[i].key, 255, 0, 255), 0);
+        SDL_Surface *sheet = Image_Get_SpriteSheet(nullptr, i);
+        EXPECT_EQ(SDL_HasSurfaceRLE(sheet) == SDL_TRUE, rows[i].rle) << rows[i].h;
+        EXPECT_EQ(SDL_HasColorKey(sheet) == SDL_TRUE, rows[i].key == 1) << rows[i].h;
+    }
+}
+
 } // namespace
