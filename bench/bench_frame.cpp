@@ -142,7 +142,7 @@ int ChildStartUp()
     const Clock::time_point t1 = Clock::now();
 
     World_Destroy(&world);
-    Main_CloseAll();
+    Main_CloseAll(nullptr); /* no hitbox view was made */
     if (rc != 0)
         return 1;
     printf("%.3f\n", Micros(t1 - t0));

@@ -47,8 +47,6 @@
 
 SDL_Window *GameWindow = nullptr;
 const char *RunLogName = "run.log";
-SDL_Renderer *HitboxRenderer = nullptr;
-SDL_Surface *HitboxSurface = nullptr;
 
 static const char *const STARTUP_LOG_NAME = "startup.log";
 
@@ -117,8 +115,9 @@ int Main_StartObj(void)
     return 0;
 }
 
-SDL_Renderer *Main_CreateHitboxRenderer(SDL_Surface *screen)
+SDL_Renderer *Main_CreateHitboxRenderer(Game_t *game)
 {
+    SDL_Surface *screen = game ? game->screen : nullptr;
     if (!screen || !screen->format)
         return nullptr;
     SDL_Surface *surface = SDL_CreateRGBSurfaceWithFormat(0, screen->w, screen->h, 0,
@@ -132,21 +131,22 @@ SDL_Renderer *Main_CreateHitboxRenderer(SDL_Surface *screen)
         SDL_FreeSurface(surface);
         return nullptr;
     }
-    HitboxSurface = surface;
-    HitboxRenderer = renderer;
+    game->hitbox_surface = surface;
+    game->renderer = renderer;
     return renderer;
 }
 
-int Main_CloseAll(void)
+int Main_CloseAll(Game_t *game)
 {
     SHELL_INFO("Cleaning resources...");
-    if (HitboxRenderer) {
-        SDL_DestroyRenderer(HitboxRenderer);
-        HitboxRenderer = nullptr;
+    /* The renderer draws on the surface, so it goes first. */
+    if (game && game->renderer) {
+        SDL_DestroyRenderer(game->renderer);
+        game->renderer = nullptr;
     }
-    if (HitboxSurface) {
-        SDL_FreeSurface(HitboxSurface);
-        HitboxSurface = nullptr;
+    if (game && game->hitbox_surface) {
+        SDL_FreeSurface(game->hitbox_surface);
+        game->hitbox_surface = nullptr;
     }
     if (GameWindow) {
         SDL_DestroyWindow(GameWindow);
@@ -259,8 +259,7 @@ int Game_Startup(Game_t *game)
 
     /* The hitbox view's renderer. Exits -1, not 0, like every other failed
      * step. */
-    game->renderer = Main_CreateHitboxRenderer(game->screen);
-    if (!game->renderer) {
+    if (!Main_CreateHitboxRenderer(game)) {
         ENTRY_ERR("Failed to create hitbox SDL Renderer!");
         game->status = -1;
         return -1;
@@ -283,9 +282,8 @@ int Game_Shutdown(Game_t *game)
 {
     ENTRY_INFO("Closing down systems.");
     World_Destroy(&game->world);
-    Main_CloseAll();
+    Main_CloseAll(game);
     /* Everything these pointed into is gone now. */
-    game->renderer = nullptr;
     game->screen = nullptr;
     game->background = nullptr;
     game->font = nullptr;

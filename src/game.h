@@ -19,21 +19,23 @@ int Main_FillCollisionNames(void);
 extern SDL_Window *GameWindow;
 extern const char *RunLogName;
 
-/* The hitbox view draws with a software renderer into an off-screen
- * surface of the window's size and format, which is then copied onto the
- * window's surface; a renderer on the window itself would fight with the
- * window surface the game draws on. Both are released by Main_CloseAll. */
-extern SDL_Renderer *HitboxRenderer;
-extern SDL_Surface *HitboxSurface;
+struct Game_t;
 
 /* Opens the 800x400 window and stores its surface (owned by SDL) in *screen: 0 or -1. */
 int Main_InitWindow(SDL_Surface **screen);
 /* Starts the object system with the Fish and PlayerShark classes: 0 or -1. */
 int Main_StartObj(void);
-/* Creates HitboxRenderer and HitboxSurface to match screen; null on failure. */
-SDL_Renderer *Main_CreateHitboxRenderer(SDL_Surface *screen);
-/* Releases the window, pictures, classes and fish types, quits SDL and closes the log; returns 0. */
-int Main_CloseAll(void);
+/* The hitbox view draws with a software renderer into an off-screen
+ * surface of the window's size and format, which is then copied onto the
+ * window's surface; a renderer on the window itself would fight with the
+ * window surface the game draws on. Makes both to match game->screen and
+ * stores them in game->renderer and game->hitbox_surface, which own them
+ * until Main_CloseAll. Returns the renderer, or null with neither stored. */
+SDL_Renderer *Main_CreateHitboxRenderer(struct Game_t *game);
+/* Releases game's hitbox renderer and surface (game may be null when it
+ * has none), the window, pictures, classes and fish types, quits SDL and
+ * closes the log; returns 0. */
+int Main_CloseAll(struct Game_t *game);
 /* The asset manifest: loads the game's sheets and sprites. */
 int Main_StartImage(void);
 /* The fish types. */

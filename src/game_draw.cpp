@@ -119,8 +119,8 @@ void Game_Present(Game_t *game)
     if (game->hitbox_view) {
         /* The hitbox picture replaces the surface picture for this frame. */
         SDL_RenderFlush(game->renderer);
-        if (HitboxSurface)
-            BlitWhole(HitboxSurface, game->screen);
+        if (game->hitbox_surface)
+            BlitWhole(game->hitbox_surface, game->screen);
     }
     SDL_UpdateWindowSurface(GameWindow);
 }

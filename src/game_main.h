@@ -37,7 +37,8 @@ typedef struct Game_t {
     SharkData *player_data;   /* the shark's private data, borrowed */
     SDL_Surface *background;  /* sheet "background1", borrowed */
     SDL_Surface *font;        /* sheet "font", borrowed */
-    SDL_Renderer *renderer;   /* the hitbox view's renderer */
+    SDL_Renderer *renderer;   /* the hitbox view's renderer, owned */
+    SDL_Surface *hitbox_surface; /* what renderer draws on, owned with it */
     SDL_Rect glyphs[GAME_GLYPH_COUNT];
     SDL_Rect score_rect;
     SDL_Rect health_rect;

@@ -8,6 +8,7 @@
 
 #include "child_process.h"
 #include "game_main.h"
+#include "game_manifest.h"
 #include "ashare/share_utils.h"
 
 using namespace fmtest;
@@ -15,9 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Sheet { const char *file, *name; };
-const Sheet kSheets[] = {{"shark.bmp", "shark"}, {"back.bmp", "background1"}, {"fish_01.bmp", "fish1"},
-                         {"font.bmp", "font"}};
+using Sheet = ManifestSheet;
+const auto &kSheets = kManifestSheets;
 
 enum class Bad { Missing, Empty, Truncated, Text, Huge, TallSliver, TooSmall };
 

@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "game.h"
+#include "game_manifest.h"
 #include "image.h"
 #include "ashare/share_utils.h"
 #include "test_support.h"
@@ -14,15 +15,10 @@ namespace {
 namespace fs = std::filesystem;
 
 /* All but the background are keyed. */
-const struct { const char *name, *file; } kSheets[] = {
-    {"shark", "shark.bmp"}, {"background1", "back.bmp"}, {"fish1", "fish_01.bmp"}, {"font", "font.bmp"}};
+const auto &kSheets = kManifestSheets;
 
 /* The first two on the "shark" sheet, the rest on "fish1". */
-const struct { const char *name; SDL_Rect rect; } kSprites[] = {
-    {"shark_idle", {0, 40, 110, 40}}, {"shark_bite", {0, 0, 110, 40}}, {"fish_pink", {0, 0, 32, 14}},
-    {"fish_barri", {0, 14, 38, 9}},   {"fish_sword", {0, 182, 50, 9}}, {"fish_crab", {0, 28, 31, 21}},
-    {"fish_puffer", {0, 56, 31, 24}}, {"fish_slow", {38, 0, 35, 14}},  {"fish_purp", {38, 14, 30, 13}},
-    {"fish_red", {38, 28, 34, 11}},   {"fish_green", {38, 42, 32, 15}}};
+const auto &kSprites = kManifestSprites;
 
 /* How many of the sprite's pixels show when drawn over the key colour. */
 int Shown(const Sprite_t *sp)

@@ -221,10 +221,11 @@ TEST_F(Shell, FailingFrameStepsEndTheLoop)
     EXPECT_EQ(Count("Failed to get entity list from World."), 1);
     g.world.player = player;
     g.hitbox_view = 1; /* with no renderer, filling a hitbox fails */
-    g.renderer = nullptr;
+    SDL_Renderer *renderer = std::exchange(g.renderer, nullptr);
     EXPECT_NE(Frame(), 0);
     EXPECT_NE(g.status, 0);
     EXPECT_EQ(Count("Could not draw rect!"), 1);
+    g.renderer = renderer;
     EXPECT_EQ(Count("[ERROR] (game:WinMain():"), 2);
     EXPECT_EQ(Count("Score: 0"), 0); /* neither frame got that far */
 }
@@ -262,18 +263,18 @@ TEST(HitboxView, RedBoxOnBlackInEveryScreenFormat)
         Game_t g{};
         g.screen = screen;
         g.hitbox_view = 1;
-        g.renderer = Main_CreateHitboxRenderer(screen);
+        Main_CreateHitboxRenderer(&g);
         ASSERT_NE(g.renderer, nullptr);
         Game_DrawFrameStart(&g);
         Object_t o{};
         o.hitbox = SDL_Rect{100, 50, 30, 20};
         EXPECT_EQ(Game_DrawHitbox(&g, &o), 0);
         SDL_RenderFlush(g.renderer);
-        const SDL_PixelFormat *f = HitboxSurface->format;
+        const SDL_PixelFormat *f = g.hitbox_surface->format;
         int wrong = 0;
         for (int y = 0; y < 400; ++y)
             for (int x = 0; x < 800; ++x) {
-                const auto *p = static_cast<const Uint8 *>(HitboxSurface->pixels) + y * HitboxSurface->pitch +
+                const auto *p = static_cast<const Uint8 *>(g.hitbox_surface->pixels) + y * g.hitbox_surface->pitch +
                                 x * f->BytesPerPixel;
                 Uint32 value = 0;
                 std::memcpy(&value, p, f->BytesPerPixel); /* little-endian hosts only */
@@ -284,10 +285,8 @@ TEST(HitboxView, RedBoxOnBlackInEveryScreenFormat)
                 wrong += !(r == (in ? 255 : 0) && gr == 0 && b == 0);
             }
         EXPECT_EQ(wrong, 0);
-        SDL_DestroyRenderer(HitboxRenderer);
-        SDL_FreeSurface(HitboxSurface);
-        HitboxRenderer = nullptr;
-        HitboxSurface = nullptr;
+        SDL_DestroyRenderer(g.renderer);
+        SDL_FreeSurface(g.hitbox_surface);
         SDL_FreeSurface(screen);
     }
 }

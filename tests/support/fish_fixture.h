@@ -10,6 +10,7 @@
 #include "ashare/alloc.h"
 #include "class/fish.h"
 #include "game.h"
+#include "game_manifest.h"
 #include "world.h"
 
 namespace fmtest {
@@ -17,15 +18,9 @@ namespace fmtest {
 /* Creates the image stores and adds the asset manifest's sprites. */
 inline bool AddManifestSprites()
 {
-    struct S { const char *name; int x, y, w, h; };
-    static const S sprites[] = {
-        {"shark_idle", 0, 40, 110, 40}, {"shark_bite", 0, 0, 110, 40}, {"fish_pink", 0, 0, 32, 14},
-        {"fish_barri", 0, 14, 38, 9},   {"fish_sword", 0, 182, 50, 9}, {"fish_crab", 0, 28, 31, 21},
-        {"fish_puffer", 0, 56, 31, 24}, {"fish_slow", 38, 0, 35, 14},  {"fish_purp", 38, 14, 30, 13},
-        {"fish_red", 38, 28, 34, 11},   {"fish_green", 38, 42, 32, 15}};
     bool ok = Image_Init(10, 100, 100) == 0;
-    for (const S &s : sprites)
-        ok = ok && Image_AddSprite(s.name, -1, s.x, s.y, s.w, s.h) == 0;
+    for (const ManifestSprite &s : kManifestSprites)
+        ok = ok && Image_AddSprite(s.name, -1, s.rect.x, s.rect.y, s.rect.w, s.rect.h) == 0;
     return ok;
 }
 
