@@ -22,6 +22,7 @@ TEST(FishCatalogue, RefusalsAddNothingAndTheTenthTypeFillsIt)
     LogCapture log;
     EXPECT_EQ(Plain("early"), -1);
     EXPECT_EQ(Fish_FindType("early"), -1);
+    EXPECT_EQ(Fish_AICount(), 0);
     EXPECT_EQ(Fish_Load_Init(0), -1);
     ASSERT_EQ(Fish_Load_Init(1), 0); /* the refusal left it uninitialised */
     EXPECT_EQ(Fish_Load_Init(10), -1);
@@ -59,7 +60,9 @@ TEST(FishCatalogue, RefusalsAddNothingAndTheTenthTypeFillsIt)
     int y = 0;
     EXPECT_EQ(CallInit(Fish_Init, &fish, &y, "ai_five", static_cast<void *>(nullptr)), -1);
     EXPECT_EQ(fish.data, nullptr);
-    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Invalid AI type in fish template!"}));
+    EXPECT_EQ(Fish_FreeAll(), 0); /* once loading has begun it cannot begin again */
+    EXPECT_EQ(Fish_Load_Init(1), -1);
+    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Invalid AI type in fish template!", "[ERROR] Invalid loading state for fish data!"}));
 }
 
 /* The game's nine types, in the order that fixes their indices. */

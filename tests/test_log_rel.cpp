@@ -5,18 +5,6 @@
 #define FM_LOG_FILE "game"
 #include "ashare/log.h"
 
-/* The release build writes no DEBUG lines. */
-TEST(LogRelease, DebugLinesAreLeftOut)
-{
-    fmtest::LogCapture log;
-    LOG_DEBUG("not in release %d", 1);
-    LOG_DEBUG_FLUSH();
-    LOG_INFO("kept");
-    const auto lines = log.lines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("kept"), std::string::npos);
-}
-
 namespace {
 int InitOk(Object_t *, va_list) { return 0; }
 int UpdateStub(Object_t *, World_t *) { return 0; }

@@ -336,3 +336,26 @@ TEST_F(Shell, KeyTableDrivesInputsAndSpawns)
         EXPECT_EQ(fish.hitbox.y, spawns[i].start_y + fish.sprite.src.h / 2);
     }
 }
+
+/* Without a video driver: the window step, start-up and the hitbox renderer fail with -1 or null. */
+TEST(ShellSteps, FailingStartReturnsMinusOneAndStillClosesDown)
+{
+    fmtest::TempDir dir;
+    fmtest::ChdirGuard cd(dir.path());
+    setenv("SDL_VIDEODRIVER", "nonexistent", 1);
+    SDL_Surface *screen = nullptr;
+    {
+        LogCapture log;
+        EXPECT_EQ(Main_InitWindow(&screen), -1);
+        EXPECT_EQ(log.Take().back().rfind("[ERROR] Failed to initialise SDL_Window: ", 0), 0u);
+    }
+    EXPECT_EQ(Main_CreateHitboxRenderer(nullptr), nullptr);
+    static Game_t g;
+    EXPECT_EQ(Game_Startup(&g), -1);
+    EXPECT_EQ(g.status, -1);
+    EXPECT_EQ(Game_Shutdown(&g), -1);
+    EXPECT_TRUE(InOrder(SplitLines(ReadFile(dir.path() / "startup.log")),
+                        {"Starting up...", "Failed to initialise SDL. Err #-1: ", "Closing down systems.",
+                         "Cleaning resources...", "All cleaning done."}));
+    EXPECT_EQ(Main_CloseAll(nullptr), 0);
+}
