@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "ashare/alloc.h"
 #include "object.h"
 #include "test_support.h"
 
@@ -90,11 +91,34 @@ TEST(Object, FailingLoaderLeavesItLoadingAndFullListsRefuse)
     EXPECT_TRUE(fmtest::InOrder(log.lines(), {"Function given for Class loading was NULL.", "Failed to load a Class!"}));
 }
 
-TEST(Object, AllocFreeAndCleaningWithoutAList)
+TEST(Object, AllocFreeAndTheRegistryWithoutItsLists)
 {
     fmtest::LogCapture log;
     EXPECT_EQ(Object_Free(Object_Alloc(3)), 0);
+    EXPECT_EQ(Object_Alloc(0), nullptr);
     EXPECT_EQ(Object_Free(nullptr), -2);
     EXPECT_EQ(Object_CleanAll(), -1); // never begun
-    EXPECT_TRUE(fmtest::InOrder(log.lines(), {"Cleaning String data for Object classes.", "Class name list is invalid!"}));
+    EXPECT_EQ(Object_AssignClassID("Early"), -1);
+    EXPECT_EQ(Object_LoadClasses(), -1);
+    Mem_TestReset(1, 0);
+    EXPECT_EQ(Object_Begin(), -1);
+    Mem_TestReset(0, 0);
+    ASSERT_EQ(Object_Begin(), 0);
+    EXPECT_EQ(Object_AssignClassID(nullptr), -1);
+    Mem_TestReset(1, 0);
+    EXPECT_EQ(Object_AssignClassID("Copy"), -1); // the name copy
+    Mem_TestReset(0, 0);
+    Mem_TestReset(1, 0);
+    EXPECT_EQ(Object_LoadClasses(), -1); // the final list
+    Mem_TestReset(0, 0);
+    EXPECT_EQ(Object_GetClassString(0), nullptr); // nothing registered yet
+    EXPECT_EQ(Object_CleanAll(), 0);
+    EXPECT_EQ(log.Take(), (fmtest::Lines{"[ERROR] Could not allocate for Object.", "[INFO] Cleaning String data for Object classes.",
+                                         "[ERROR] Class name list is invalid!", "[ERROR] Class name list is invalid!",
+                                         "[INFO] Loading Class data from export functions...",
+                                         "[ERROR] Class name list is invalid!", "[ERROR] Out of memory.",
+                                         "[ERROR] Given name for class was NULL.", "[INFO] Assigning class ID - Class: Copy, ID: 0",
+                                         "[ERROR] Out of memory.", "[INFO] Loading Class data from export functions...",
+                                         "[ERROR] Out of memory.", "[ERROR] Invalid class id:0",
+                                         "[INFO] Cleaning String data for Object classes.", "[INFO] Class String memory released."}));
 }

@@ -21,6 +21,7 @@ TEST(ResourcePath, BinBecomesRes)
     EXPECT_EQ(nullptr, RESOURCE_PATH);
     for (const auto &r : rows) {
         ASSERT_EQ(0, File_InitialiseResourcePathFrom(r[0])) << r[0];
+        EXPECT_EQ(1, File_InitialiseResourcePathFrom("other/bin/") + File_InitialiseResourcePath() - 1); /* set once */
         bstring out = nullptr, got = File_GetResource_cstr("shark.bmp", &out);
         EXPECT_EQ(got, out);
         EXPECT_EQ(std::string(r[1]) + "shark.bmp", Text(got));

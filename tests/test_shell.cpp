@@ -181,6 +181,9 @@ TEST_F(Shell, ScoreLineOnFramesOneThreeHundredOneAndSixHundredOne)
             counts.push_back(Count("Score: 0"));
     }
     EXPECT_EQ(counts, (std::vector<int>{1, 1, 2, 2, 3}));
+    const Uint32 before = SDL_GetTicks(); /* the next frame is due 16 ms after this one */
+    ASSERT_EQ(Frame(), 0);
+    EXPECT_TRUE(g.next_frame >= before + 16 && g.next_frame <= SDL_GetTicks() + 16) << g.next_frame - before;
 }
 
 TEST_F(Shell, KeysOutsideTheTableDoNothingAndEscapeQuits)
