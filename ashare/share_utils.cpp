@@ -65,8 +65,8 @@ namespace {
 
 int append_name(bstring out, const char *name) { return bstring_append_cstr(out, name); }
 int append_name(bstring out, const bstring name) { return bstring_append(out, name); }
-const char *shown_name(const char *name) { return name; }
-const char *shown_name(const bstring name)
+const char *ShownName(const char *name) { return name; }
+const char *ShownName(const bstring name)
 {
     return name->data ? reinterpret_cast<const char *>(name->data) : "(null)";
 }
@@ -101,7 +101,7 @@ bstring get_resource(const char *func, Name name, bstring *out, const char *null
         return nullptr;
     }
     if (append_name(*out, name) != 0) {
-        LOG_ERR_IN(func, "Error appending to resource path. Given dir: %s", shown_name(name));
+        LOG_ERR_IN(func, "Error appending to resource path. Given dir: %s", ShownName(name));
         bstring_destroy(*out);
         *out = nullptr;
         return nullptr;

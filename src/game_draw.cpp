@@ -57,6 +57,15 @@ void BlitWhole(SDL_Surface *src, SDL_Surface *dst)
         SDL_UpperBlit(src, nullptr, dst, nullptr);
 }
 
+void DrawGlyph(Game_t *game, int digit, const SDL_Rect *at)
+{
+    /* Only 0 to 9 have a glyph. */
+    if (digit < 0 || digit >= GAME_GLYPH_COUNT)
+        return;
+    SDL_Rect dst = *at; /* clipping must not shrink the position rectangles */
+    SDL_UpperBlit(game->font, &game->glyphs[digit], game->screen, &dst);
+}
+
 } // namespace
 
 void Game_DrawFrameStart(Game_t *game)
@@ -87,15 +96,6 @@ void Game_DrawEntity(Game_t *game, Object_t *copy)
 int Game_DrawHitbox(Game_t *game, const Object_t *copy)
 {
     return SDL_RenderFillRect(game->renderer, &copy->hitbox);
-}
-
-static void DrawGlyph(Game_t *game, int digit, const SDL_Rect *at)
-{
-    /* Only 0 to 9 have a glyph. */
-    if (digit < 0 || digit >= GAME_GLYPH_COUNT)
-        return;
-    SDL_Rect dst = *at; /* clipping must not shrink the position rectangles */
-    SDL_UpperBlit(game->font, &game->glyphs[digit], game->screen, &dst);
 }
 
 int Game_DrawScore(Game_t *game)

@@ -35,7 +35,7 @@ const FishRow kFishTypes[] = {
     {"puffer", "fish_puffer", 20, 14, -4, -5, FISH_AI_HORIZONTAL, 3.0f, 1.0f, 0, COLLISION_POISON},
 };
 
-const int kFishCapacity = 10;
+constexpr int kFishCapacity = 10;
 
 const KeyBinding kKeys[] = {
     {SDLK_UP, KEY_INPUT, INPUT_UP, nullptr, 0},

@@ -21,7 +21,7 @@ char **g_final_names = nullptr; /* exactly g_class_count slots once started */
 int32_t g_next_id = 0;
 bool g_ids_exhausted = false;
 
-const char *class_name_or_null(int id)
+const char *ClassNameOrNull(int id)
 {
     return Object_GetClassString(id);
 }
@@ -147,7 +147,7 @@ int Object_Create(Object_t *object, const Object_t *prototype, ...)
         LOG_ERR("Attempting to create an object that is NULL, please preallocate.");
     } else {
         LOG_DEBUG("Prototype is valid, creating Object of Class: %s",
-                  class_name_or_null(prototype->class_id));
+                  ClassNameOrNull(prototype->class_id));
         LOG_DEBUG_FLUSH();
         object->class_id = prototype->class_id;
         object->INIT = prototype->INIT;
@@ -158,7 +158,7 @@ int Object_Create(Object_t *object, const Object_t *prototype, ...)
 
         /* Looked up only when a line needs it: the lookup itself logs an
          * unregistered class, which a successful creation must not. */
-        const auto name = [prototype] { return class_name_or_null(prototype->class_id); };
+        const auto name = [prototype] { return ClassNameOrNull(prototype->class_id); };
         bool slots_ok = false;
         if (!object->INIT)
             LOG_ERR("Failed to setup Object INIT function - Class:%s", name());
@@ -191,10 +191,10 @@ int Object_Create(Object_t *object, const Object_t *prototype, ...)
             if (result != -1)
                 return 0;
             LOG_ERR("Failed to initialise Object - Class: %s, ID: %d",
-                    class_name_or_null(prototype->class_id), object->id);
+                    ClassNameOrNull(prototype->class_id), object->id);
         }
     }
-    LOG_WARN("Could not create object of Class %s", class_name_or_null(prototype->class_id));
+    LOG_WARN("Could not create object of Class %s", ClassNameOrNull(prototype->class_id));
     return -1;
 }
 

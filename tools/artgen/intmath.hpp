@@ -11,7 +11,7 @@
 namespace artgen {
 
 // sin(deg) * 1024, by Bhaskara's approximation; smooth enough for art.
-inline int isin(int deg) {
+inline int ISin(int deg) {
     deg %= 360;
     if (deg < 0) deg += 360;
     const int sign = deg < 180 ? 1 : -1;
@@ -20,18 +20,18 @@ inline int isin(int deg) {
     return sign * (4 * p * 1024) / (40500 - p);
 }
 
-inline int isqrt(int v) {
+inline int ISqrt(int v) {
     if (v <= 0) return 0;
     int r = 0;
     while ((r + 1) * (r + 1) <= v) ++r;
     return r;
 }
 
-inline int clamp_int(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+inline int ClampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // a..b by t out of 256.
-inline Rgb mix(Rgb a, Rgb b, int t) {
-    t = clamp_int(t, 0, 256);
+inline Rgb Mix(Rgb a, Rgb b, int t) {
+    t = ClampInt(t, 0, 256);
     auto one = [t](std::uint8_t x, std::uint8_t y) {
         return static_cast<std::uint8_t>(x + ((y - x) * t) / 256);
     };
@@ -39,8 +39,8 @@ inline Rgb mix(Rgb a, Rgb b, int t) {
 }
 
 // Adds d to every channel, clamped.
-inline Rgb brighten(Rgb c, int d) {
-    auto one = [d](std::uint8_t x) { return static_cast<std::uint8_t>(clamp_int(x + d, 0, 255)); };
+inline Rgb Brighten(Rgb c, int d) {
+    auto one = [d](std::uint8_t x) { return static_cast<std::uint8_t>(ClampInt(x + d, 0, 255)); };
     return {one(c.r), one(c.g), one(c.b)};
 }
 

@@ -29,7 +29,7 @@ void Layer::composite(Image& img, const std::vector<Rgb>& palette, Rgb outline, 
             } else {
                 continue;
             }
-            img.set(x, y, mix(c, img.get(x, y), haze));
+            img.set(x, y, Mix(c, img.get(x, y), haze));
         }
     }
 }

@@ -23,10 +23,10 @@ int main(int argc, char** argv) {
     try {
         fs::create_directories(out_dir);
         for (const char* map : {"shark.txt", "fish_01.txt", "font.txt"}) {
-            const artgen::Sheet sheet = artgen::read_sheet((map_dir / map).string());
-            artgen::write_bmp(sheet.image, (out_dir / sheet.file_name).string());
+            const artgen::Sheet sheet = artgen::ReadSheet((map_dir / map).string());
+            artgen::WriteBmp(sheet.image, (out_dir / sheet.file_name).string());
         }
-        artgen::write_bmp(artgen::draw_background(), (out_dir / "back.bmp").string());
+        artgen::WriteBmp(artgen::DrawBackground(), (out_dir / "back.bmp").string());
     } catch (const std::exception& e) {
         std::cerr << "finmaw_artgen: " << e.what() << '\n';
         return 1;

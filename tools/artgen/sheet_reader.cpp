@@ -41,20 +41,20 @@ private:
     int line_no_ = 0;
 };
 
-int read_int(std::istringstream& words, const Reader& r, const char* what) {
+int ReadInt(std::istringstream& words, const Reader& r, const char* what) {
     int v = 0;
     if (!(words >> v)) r.fail(std::string("expected ") + what);
     return v;
 }
 
 // Near-magenta colours would be keyed out or look like holes in game.
-bool too_close_to_magenta(Rgb c) {
+bool TooCloseToMagenta(Rgb c) {
     return c.r > 200 && c.g < 60 && c.b > 200;
 }
 
 }  // namespace
 
-Sheet read_sheet(const std::string& path) {
+Sheet ReadSheet(const std::string& path) {
     Reader r(path);
     std::optional<Sheet> sheet;
     std::array<std::optional<Rgb>, 256> palette{};
@@ -70,8 +70,8 @@ Sheet read_sheet(const std::string& path) {
             if (sheet) r.fail("second 'sheet' line");
             std::string name;
             if (!(words >> name)) r.fail("expected output file name");
-            const int w = read_int(words, r, "sheet width");
-            const int h = read_int(words, r, "sheet height");
+            const int w = ReadInt(words, r, "sheet width");
+            const int h = ReadInt(words, r, "sheet height");
             if (w <= 0 || h <= 0) r.fail("sheet size must be positive");
             sheet.emplace(Sheet{name, Image(w, h, kMagenta)});
         } else if (keyword == "colour") {
@@ -80,22 +80,22 @@ Sheet read_sheet(const std::string& path) {
                 r.fail("colour key must be one character other than '.' and '#'");
             std::array<int, 3> v{};
             for (int& c : v) {
-                c = read_int(words, r, "colour component");
+                c = ReadInt(words, r, "colour component");
                 if (c < 0 || c > 255) r.fail("colour component out of 0..255");
             }
             const Rgb c{static_cast<std::uint8_t>(v[0]), static_cast<std::uint8_t>(v[1]),
                         static_cast<std::uint8_t>(v[2])};
-            if (too_close_to_magenta(c)) r.fail("colour too close to see-through magenta");
+            if (TooCloseToMagenta(c)) r.fail("colour too close to see-through magenta");
             palette[static_cast<unsigned char>(key[0])] = c;
         } else if (keyword == "sprite") {
             if (!sheet) r.fail("'sprite' before 'sheet'");
             std::string name;
             if (!(words >> name)) r.fail("expected sprite name");
             Rect rc{};
-            rc.x = read_int(words, r, "x");
-            rc.y = read_int(words, r, "y");
-            rc.w = read_int(words, r, "width");
-            rc.h = read_int(words, r, "height");
+            rc.x = ReadInt(words, r, "x");
+            rc.y = ReadInt(words, r, "y");
+            rc.w = ReadInt(words, r, "width");
+            rc.h = ReadInt(words, r, "height");
             Image& img = sheet->image;
             if (rc.w <= 0 || rc.h <= 0 || rc.x < 0 || rc.y < 0 || rc.x + rc.w > img.width() ||
                 rc.y + rc.h > img.height())
