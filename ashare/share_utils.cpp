@@ -63,8 +63,8 @@ int File_InitialiseResourcePathFrom(const char *base_path)
 
 namespace {
 
-int append_name(bstring out, const char *name) { return bstring_append_cstr(out, name); }
-int append_name(bstring out, const bstring name) { return bstring_append(out, name); }
+int AppendName(bstring out, const char *name) { return bstring_append_cstr(out, name); }
+int AppendName(bstring out, const bstring name) { return bstring_append(out, name); }
 const char *ShownName(const char *name) { return name; }
 const char *ShownName(const bstring name)
 {
@@ -75,7 +75,7 @@ const char *ShownName(const bstring name)
  * A null out address gets a local variable: the caller then only has the
  * result. */
 template <typename Name>
-bstring get_resource(const char *func, Name name, bstring *out, const char *null_msg,
+bstring GetResource(const char *func, Name name, bstring *out, const char *null_msg,
                      const char *copy_msg)
 {
     bstring local = nullptr;
@@ -100,7 +100,7 @@ bstring get_resource(const char *func, Name name, bstring *out, const char *null
         LOG_ERR_IN(func, "%s", copy_msg);
         return nullptr;
     }
-    if (append_name(*out, name) != 0) {
+    if (AppendName(*out, name) != 0) {
         LOG_ERR_IN(func, "Error appending to resource path. Given dir: %s", ShownName(name));
         bstring_destroy(*out);
         *out = nullptr;
@@ -113,13 +113,13 @@ bstring get_resource(const char *func, Name name, bstring *out, const char *null
 
 bstring File_GetResource_cstr(const char *name, bstring *out)
 {
-    return get_resource(__func__, name, out, "Invalid input: path string cannot be NULL.",
+    return GetResource(__func__, name, out, "Invalid input: path string cannot be NULL.",
                         "Failed to copy RESOURCE_PATH.");
 }
 
 bstring File_GetResource(const bstring name, bstring *out)
 {
-    return get_resource(__func__, name, out, "Invalid input: path bstring cannot be NULL.",
+    return GetResource(__func__, name, out, "Invalid input: path bstring cannot be NULL.",
                         "Failed to copy RESOURCE_PATH");
 }
 

@@ -30,10 +30,10 @@ constexpr Rgb kRockOutline{28, 36, 54};
 constexpr int kMoss = 6;
 
 // The ellipsoid's centre sits a little under the sand.
-int rock_base(const Rock& r) { return SandTop(r.cx) + r.ry / 5; }
+int RockBase(const Rock& r) { return SandTop(r.cx) + r.ry / 5; }
 
 void StampRock(Layer& layer, const Rock& r, XorShift32& rng) {
-    const int base = rock_base(r);
+    const int base = RockBase(r);
     const Noise1D lumps(static_cast<std::uint32_t>(r.cx * 131 + 7), 2 * r.rx + 2, 7, 2);
     for (int dx = -r.rx; dx <= r.rx; ++dx) {
         const int rise = r.ry * ISqrt(r.rx * r.rx - dx * dx) / r.rx;
