@@ -25,7 +25,7 @@ void *Counted(void *block)
         ++g_live;
     return block;
 }
-}
+} // namespace
 
 void *Mem_Alloc(size_t size)
 {

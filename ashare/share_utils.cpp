@@ -14,10 +14,10 @@
 
 /* Shared steps write their lines under the name of the function the caller
  * called, not their own. */
-#define LOG_ERR_IN(func, ...)                                               \
-    do {                                                                    \
+#define LOG_ERR_IN(func, ...)                                                 \
+    do {                                                                      \
         Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, func, __LINE__, __VA_ARGS__); \
-        errno = 0;                                                          \
+        errno = 0;                                                            \
     } while (0)
 
 /* Set once, then kept until the program ends. */
@@ -38,7 +38,8 @@ int File_InitialiseResourcePathFrom(const char *base_path)
     if (RESOURCE_PATH)
         return 1;
     if (!base_path) {
-        LOG_ERR_IN("File_InitialiseResourcePath", "SDL could not setup the base path on this system.");
+        LOG_ERR_IN("File_InitialiseResourcePath",
+                   "SDL could not setup the base path on this system.");
         return -1;
     }
 
@@ -63,9 +64,18 @@ int File_InitialiseResourcePathFrom(const char *base_path)
 
 namespace {
 
-int AppendName(bstring out, const char *name) { return bstring_append_cstr(out, name); }
-int AppendName(bstring out, const bstring name) { return bstring_append(out, name); }
-const char *ShownName(const char *name) { return name; }
+int AppendName(bstring out, const char *name)
+{
+    return bstring_append_cstr(out, name);
+}
+int AppendName(bstring out, const bstring name)
+{
+    return bstring_append(out, name);
+}
+const char *ShownName(const char *name)
+{
+    return name;
+}
 const char *ShownName(const bstring name)
 {
     return name->data ? reinterpret_cast<const char *>(name->data) : "(null)";
@@ -76,7 +86,7 @@ const char *ShownName(const bstring name)
  * result. */
 template <typename Name>
 bstring GetResource(const char *func, Name name, bstring *out, const char *null_msg,
-                     const char *copy_msg)
+                    const char *copy_msg)
 {
     bstring local = nullptr;
     if (!out)
@@ -114,13 +124,13 @@ bstring GetResource(const char *func, Name name, bstring *out, const char *null_
 bstring File_GetResource_cstr(const char *name, bstring *out)
 {
     return GetResource(__func__, name, out, "Invalid input: path string cannot be NULL.",
-                        "Failed to copy RESOURCE_PATH.");
+                       "Failed to copy RESOURCE_PATH.");
 }
 
 bstring File_GetResource(const bstring name, bstring *out)
 {
     return GetResource(__func__, name, out, "Invalid input: path bstring cannot be NULL.",
-                        "Failed to copy RESOURCE_PATH");
+                       "Failed to copy RESOURCE_PATH");
 }
 
 int Util_CString_Convert(const bstring b, char **out)

@@ -17,15 +17,15 @@
 
 /* The shell flushes after every INFO and DEBUG line it writes, so that the
  * log is complete up to the last step even if the process dies. */
-#define SHELL_INFO(...)          \
-    do {                         \
-        LOG_INFO(__VA_ARGS__);   \
-        Log_Flush();             \
+#define SHELL_INFO(...)        \
+    do {                       \
+        LOG_INFO(__VA_ARGS__); \
+        Log_Flush();           \
     } while (0)
-#define SHELL_DEBUG(...)         \
-    do {                         \
-        LOG_DEBUG(__VA_ARGS__);  \
-        LOG_DEBUG_FLUSH();       \
+#define SHELL_DEBUG(...)        \
+    do {                        \
+        LOG_DEBUG(__VA_ARGS__); \
+        LOG_DEBUG_FLUSH();      \
     } while (0)
 
 /* Start-up, the frame loop and shutdown are one entry function in the game's
@@ -34,15 +34,15 @@
 namespace {
 constexpr const char *kEntryFunc = "WinMain";
 } // namespace
-#define ENTRY_INFO(...)                                                         \
-    do {                                                                        \
+#define ENTRY_INFO(...)                                                            \
+    do {                                                                           \
         Log_Write(LOG_LEVEL_INFO, FM_LOG_FILE, kEntryFunc, __LINE__, __VA_ARGS__); \
-        Log_Flush();                                                            \
+        Log_Flush();                                                               \
     } while (0)
-#define ENTRY_ERR(...)                                                           \
-    do {                                                                         \
+#define ENTRY_ERR(...)                                                              \
+    do {                                                                            \
         Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, kEntryFunc, __LINE__, __VA_ARGS__); \
-        errno = 0;                                                               \
+        errno = 0;                                                                  \
     } while (0)
 
 SDL_Window *GameWindow = nullptr;
@@ -56,8 +56,8 @@ constexpr const char *kStartupLogName = "startup.log";
 int Main_FillCollisionNames(void)
 {
     static const char *const names[COLLISION_KIND_COUNT] = {
-        "COLLISION_NULL", "COLLISION_PLAYER", "COLLISION_FISH",
-        "COLLISION_DEATH", "COLLISION_HARM", "COLLISION_POISON",
+        "COLLISION_NULL",  "COLLISION_PLAYER", "COLLISION_FISH",
+        "COLLISION_DEATH", "COLLISION_HARM",   "COLLISION_POISON",
     };
     int result = 0;
     for (int k = 0; k < COLLISION_KIND_COUNT; ++k) {
@@ -123,8 +123,8 @@ SDL_Renderer *Main_CreateHitboxRenderer(Game_t *game)
     SDL_Surface *screen = game ? game->screen : nullptr;
     if (!screen || !screen->format)
         return nullptr;
-    SDL_Surface *surface = SDL_CreateRGBSurfaceWithFormat(0, screen->w, screen->h, 0,
-                                                          screen->format->format);
+    SDL_Surface *surface =
+        SDL_CreateRGBSurfaceWithFormat(0, screen->w, screen->h, 0, screen->format->format);
     if (!surface)
         return nullptr;
     /* Copied over the window surface as it is, never blended. */
@@ -240,9 +240,8 @@ int Game_Startup(Game_t *game)
 
     /* The shark's own data, read once. Exits -1, not 0: a start-up that
      * stopped is a failure. */
-    game->player_data = game->world.player
-                            ? static_cast<SharkData *>(game->world.player->data)
-                            : nullptr;
+    game->player_data =
+        game->world.player ? static_cast<SharkData *>(game->world.player->data) : nullptr;
     if (!game->player_data) {
         ENTRY_ERR("Failed to initialise player properly!");
         game->status = -1;
@@ -401,8 +400,8 @@ int Game_Frame(Game_t *game)
         return game->status;
     }
 
-    game->status = World_GetEntityList(&game->world, &game->entities, &game->alive,
-                                       &game->entity_count);
+    game->status =
+        World_GetEntityList(&game->world, &game->entities, &game->alive, &game->entity_count);
     if (game->status != 0) {
         ENTRY_ERR("Failed to get entity list from World.");
         return game->status;

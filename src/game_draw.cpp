@@ -17,15 +17,14 @@ namespace {
  * no clipping. Returns false, having drawn nothing, for anything else. */
 bool PlainCopy(SDL_Surface *src, SDL_Surface *dst)
 {
-    if (!src || !dst || src == dst || !src->format || !dst->format || !src->pixels ||
-        !dst->pixels)
+    if (!src || !dst || src == dst || !src->format || !dst->format || !src->pixels || !dst->pixels)
         return false;
     const Uint32 format = src->format->format;
     if (format != dst->format->format || SDL_ISPIXELFORMAT_INDEXED(format) ||
         SDL_ISPIXELFORMAT_FOURCC(format))
         return false;
-    if (src->w != dst->w || src->h != dst->h || src->locked || dst->locked ||
-        SDL_MUSTLOCK(src) || SDL_MUSTLOCK(dst) || SDL_HasColorKey(src))
+    if (src->w != dst->w || src->h != dst->h || src->locked || dst->locked || SDL_MUSTLOCK(src) ||
+        SDL_MUSTLOCK(dst) || SDL_HasColorKey(src))
         return false;
     SDL_BlendMode mode;
     Uint8 r, g, b, a;

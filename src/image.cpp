@@ -125,8 +125,8 @@ bool BmpHoldsItsPixels(SDL_RWops *rw)
     const Uint64 last_row = (static_cast<Uint64>(width) * bpp + 7) / 8;
     if (data >= last_row && (data - last_row) / row_bytes >= rows - 1)
         return true;
-    SDL_SetError("BMP file claims %dx%d pixels, more than its %lld bytes hold", static_cast<int>(width),
-                 static_cast<int>(height), static_cast<long long>(size));
+    SDL_SetError("BMP file claims %dx%d pixels, more than its %lld bytes hold",
+                 static_cast<int>(width), static_cast<int>(height), static_cast<long long>(size));
     return false;
 }
 
@@ -181,8 +181,8 @@ int Image_Init(int sheets, int sprites, int animations)
     return 0;
 }
 
-int Image_LoadSpriteSheet(const char *file, const char *name, int colour_key,
-                          uint8_t r, uint8_t g, uint8_t b)
+int Image_LoadSpriteSheet(const char *file, const char *name, int colour_key, uint8_t r, uint8_t g,
+                          uint8_t b)
 {
     bstring path = nullptr;
     char *cpath = nullptr;

@@ -25,7 +25,7 @@ const char *ClassNameOrNull(int id)
 {
     return Object_GetClassString(id);
 }
-}
+} // namespace
 
 int Object_Begin(void)
 {
@@ -102,7 +102,8 @@ int Object_LoadClasses(void)
         return -1;
     }
     /* One slot at least, so an empty registry still has a list to free. */
-    char **names = static_cast<char **>(Mem_Calloc(g_class_count > 0 ? g_class_count : 1, sizeof(char *)));
+    char **names =
+        static_cast<char **>(Mem_Calloc(g_class_count > 0 ? g_class_count : 1, sizeof(char *)));
     if (!names) {
         LOG_ERR("Out of memory.");
         return -1;
@@ -200,8 +201,10 @@ int Object_Create(Object_t *object, const Object_t *prototype, ...)
 
 Object_t *Object_Alloc(int count)
 {
-    Object_t *block = count > 0 ? static_cast<Object_t *>(Mem_Calloc(static_cast<size_t>(count), sizeof(Object_t)))
-                                : nullptr;
+    Object_t *block =
+        count > 0
+            ? static_cast<Object_t *>(Mem_Calloc(static_cast<size_t>(count), sizeof(Object_t)))
+            : nullptr;
     if (!block)
         LOG_ERR("Could not allocate for Object.");
     return block;

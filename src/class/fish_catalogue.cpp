@@ -50,9 +50,10 @@ int Fish_Load_Init(int capacity)
     }
 
     /* A table that cannot be had is left null: every Fish_Load then says so. */
-    g_cat.data = static_cast<FishData *>(Mem_Calloc(static_cast<size_t>(capacity), sizeof(FishData)));
-    g_cat.templates =
-        static_cast<FishTemplate *>(Mem_Calloc(static_cast<size_t>(capacity), sizeof(FishTemplate)));
+    g_cat.data =
+        static_cast<FishData *>(Mem_Calloc(static_cast<size_t>(capacity), sizeof(FishData)));
+    g_cat.templates = static_cast<FishTemplate *>(
+        Mem_Calloc(static_cast<size_t>(capacity), sizeof(FishTemplate)));
     g_cat.names = static_cast<char **>(Mem_Calloc(static_cast<size_t>(capacity), sizeof(char *)));
 
     g_cat.capacity = capacity;
@@ -69,9 +70,9 @@ int Fish_Load_Init(int capacity)
     return 0;
 }
 
-int Fish_Load(const char *name, int animated, const char *sprite_name,
-              int hitbox_w, int hitbox_h, int draw_x, int draw_y, int ai_type,
-              float speed, float speed2, int points, int collision)
+int Fish_Load(const char *name, int animated, const char *sprite_name, int hitbox_w, int hitbox_h,
+              int draw_x, int draw_y, int ai_type, float speed, float speed2, int points,
+              int collision)
 {
     const char *shown = name ? name : "(null)";
     char *copy = nullptr;

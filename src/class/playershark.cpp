@@ -167,8 +167,8 @@ int Player_CheckCollision(Object_t *entity, struct World_t *world)
     switch (entity->collision) {
     case COLLISION_FISH:
     case COLLISION_POISON: {
-        LOG_DEBUG("Hello there fishy - x,y: %d,%d / w,h: %d,%d AGAINST: %d,%d.",
-                  entity->hitbox.x, entity->hitbox.y, entity->hitbox.w, entity->hitbox.h, ax, ay);
+        LOG_DEBUG("Hello there fishy - x,y: %d,%d / w,h: %d,%d AGAINST: %d,%d.", entity->hitbox.x,
+                  entity->hitbox.y, entity->hitbox.w, entity->hitbox.h, ax, ay);
         if (!entity->COLLISION)
             return 0;
         int hit = entity->COLLISION(entity, static_cast<float>(ax), static_cast<float>(ay));

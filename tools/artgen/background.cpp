@@ -4,7 +4,8 @@
 
 namespace artgen {
 
-Image DrawBackground() {
+Image DrawBackground()
+{
     Image img(kSceneW, kSceneH, Rgb{0, 0, 0});
     PaintWater(img);
     PaintFarRidges(img);
@@ -17,4 +18,4 @@ Image DrawBackground() {
     return img;
 }
 
-}  // namespace artgen
+} // namespace artgen

@@ -7,4 +7,4 @@ namespace artgen {
 
 Image DrawBackground();
 
-}  // namespace artgen
+} // namespace artgen

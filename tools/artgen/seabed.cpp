@@ -9,11 +9,13 @@ namespace {
 
 constexpr int kSandLevel = 352;
 
-const Noise1D& SandSwell() {
+const Noise1D &SandSwell()
+{
     static const Noise1D n(0x5A4D1u, kSceneW, 110, 6);
     return n;
 }
-const Noise1D& SandBumps() {
+const Noise1D &SandBumps()
+{
     static const Noise1D n(0xB0A7u, kSceneW, 19, 1);
     return n;
 }
@@ -22,7 +24,7 @@ struct Ridge {
     std::uint32_t seed;
     int level, cell, amplitude;
     Rgb tint;
-    int strength;  // how far the water colour moves toward the tint, /256
+    int strength; // how far the water colour moves toward the tint, /256
 };
 
 // Two rows of far-off rock: the farther is fainter.
@@ -31,7 +33,8 @@ constexpr std::array<Ridge, 2> kRidges{{
     {0xBEEFu, 324, 90, 16, {16, 42, 76}, 110},
 }};
 
-void PaintRidge(Image& img, const Ridge& r) {
+void PaintRidge(Image &img, const Ridge &r)
+{
     const Noise1D big(r.seed, kSceneW, r.cell, r.amplitude);
     const Noise1D small(r.seed * 7u + 1u, kSceneW, r.cell / 4, r.amplitude / 5);
     for (int x = 0; x < kSceneW; ++x) {
@@ -47,18 +50,22 @@ void PaintRidge(Image& img, const Ridge& r) {
 constexpr Rgb kSandTop{172, 162, 120};
 constexpr Rgb kSandBottom{126, 114, 86};
 
-}  // namespace
+} // namespace
 
-int SandTop(int x) {
+int SandTop(int x)
+{
     x = ClampInt(x, 0, kSceneW - 1);
     return kSandLevel + SandSwell().at(x) + SandBumps().at(x);
 }
 
-void PaintFarRidges(Image& img) {
-    for (const Ridge& r : kRidges) PaintRidge(img, r);
+void PaintFarRidges(Image &img)
+{
+    for (const Ridge &r : kRidges)
+        PaintRidge(img, r);
 }
 
-void PaintSand(Image& img) {
+void PaintSand(Image &img)
+{
     XorShift32 rng(0x5A5Du);
     const Noise1D patches(0x9A7Cu, kSceneW, 60, 6);
     for (int x = 0; x < kSceneW; ++x) {
@@ -66,18 +73,22 @@ void PaintSand(Image& img) {
         for (int y = top; y < kSceneH; ++y) {
             const int d = y - top;
             Rgb c = Mix(kSandTop, kSandBottom, d * 256 / (kSceneH - kSandLevel + 6));
-            if (d == 0) c = Brighten(c, 16);
-            else if (d == 1) c = Brighten(c, 7);
+            if (d == 0)
+                c = Brighten(c, 16);
+            else if (d == 1)
+                c = Brighten(c, 7);
             // Slanted ripples, broad patches and fine grain.
             const int ripple = ISin(x * 6 + d * 50 + ISin(x * 2) / 20);
             c = Brighten(c, ripple * 6 / 1024 + patches.at(x));
             const std::uint32_t roll = rng.next() % 100u;
             int grain = rng.range(-4, 4);
-            if (roll < 2) grain -= 18;
-            else if (roll < 4) grain += 12;
+            if (roll < 2)
+                grain -= 18;
+            else if (roll < 4)
+                grain += 12;
             img.set(x, y, Brighten(c, grain));
         }
     }
 }
 
-}  // namespace artgen
+} // namespace artgen

@@ -15,9 +15,9 @@ enum class Kind { Ribbon, Kelp };
 struct Strand {
     Kind kind;
     int x, height;
-    int phase, wave;  // degrees at the root, degrees per pixel of height
-    int sway;         // side-to-side swing at the tip
-    int width;        // ribbon width at the root, or kelp blade length
+    int phase, wave; // degrees at the root, degrees per pixel of height
+    int sway;        // side-to-side swing at the tip
+    int width;       // ribbon width at the root, or kelp blade length
 };
 
 constexpr std::array<Strand, 7> kFar{{
@@ -48,16 +48,19 @@ constexpr std::array<Strand, 11> kNear{{
 const std::vector<Rgb> kWeedPalette{{110, 176, 100}, {58, 130, 76}, {34, 92, 62}};
 constexpr Rgb kWeedOutline{14, 44, 40};
 
-int CentreAt(const Strand& s, int t) {
+int CentreAt(const Strand &s, int t)
+{
     return s.x + s.sway * ISin(s.phase + t * s.wave) / 1024 * t / s.height;
 }
 
 // A flat blade that twists as it rises: its width pulses and tapers.
-void StampRibbon(Layer& layer, const Strand& s, int root) {
+void StampRibbon(Layer &layer, const Strand &s, int root)
+{
     for (int t = 0; t < s.height; ++t) {
         const int taper = s.width * (s.height - t) / s.height;
         int twist = ISin(s.phase * 2 + t * 6);
-        if (twist < 0) twist = -twist;
+        if (twist < 0)
+            twist = -twist;
         const int w = 1 + taper * (400 + twist * 5 / 8) / 1024 + (t < 6 ? 0 : 1);
         const int left = CentreAt(s, t) - w / 2;
         for (int i = 0; i < w; ++i) {
@@ -68,7 +71,8 @@ void StampRibbon(Layer& layer, const Strand& s, int root) {
 }
 
 // One leaf: rises out from the stalk and droops toward its tip.
-void StampBlade(Layer& layer, int x, int y, int side, int length) {
+void StampBlade(Layer &layer, int x, int y, int side, int length)
+{
     for (int i = 0; i <= length; ++i) {
         const int bx = x + side * (i * 3 / 4);
         const int by = y - i * 2 / 3 + i * i / (length * 3);
@@ -80,7 +84,8 @@ void StampBlade(Layer& layer, int x, int y, int side, int length) {
     }
 }
 
-void StampKelp(Layer& layer, const Strand& s, int root) {
+void StampKelp(Layer &layer, const Strand &s, int root)
+{
     constexpr int kGap = 13;
     for (int t = 0; t < s.height; ++t) {
         const int cx = CentreAt(s, t);
@@ -97,21 +102,26 @@ void StampKelp(Layer& layer, const Strand& s, int root) {
     StampBlade(layer, CentreAt(s, top), root - top, 1, s.width / 2 + 2);
 }
 
-}  // namespace
+} // namespace
 
-void PaintWeed(Image& img, bool near_row) {
+void PaintWeed(Image &img, bool near_row)
+{
     Layer layer(kSceneW, kSceneH);
-    auto draw = [&layer](const Strand& s) {
-        const int root = SandTop(s.x) + 3;  // rooted a little under the sand
-        if (s.kind == Kind::Ribbon) StampRibbon(layer, s, root);
-        else StampKelp(layer, s, root);
+    auto draw = [&layer](const Strand &s) {
+        const int root = SandTop(s.x) + 3; // rooted a little under the sand
+        if (s.kind == Kind::Ribbon)
+            StampRibbon(layer, s, root);
+        else
+            StampKelp(layer, s, root);
     };
     if (near_row) {
-        for (const Strand& s : kNear) draw(s);
+        for (const Strand &s : kNear)
+            draw(s);
     } else {
-        for (const Strand& s : kFar) draw(s);
+        for (const Strand &s : kFar)
+            draw(s);
     }
     layer.composite(img, kWeedPalette, kWeedOutline, near_row ? 24 : 150);
 }
 
-}  // namespace artgen
+} // namespace artgen
