@@ -69,7 +69,7 @@ bool GrowInPlace(tagbstring *b, int64_t m, int64_t n, int64_t *new_cap)
 /* Every position is a byte index into a buffer below 2 GiB, so an int32
  * holds it; the list lives in local slots until it outgrows them. */
 struct PosList {
-    int local[kLocalSlots];
+    int local[kLocalSlots] = {};
     int *items = local;
     int64_t room = kLocalSlots;
     int64_t count = 0;

@@ -1,6 +1,9 @@
 /* The game's fish types, and the keys that spawn them with the rest of the
  * key table. The row order fixes the type indices: the world's placeholder
  * "FishDead" must stay first. */
+#include <algorithm>
+#include <iterator>
+
 #include "class/fish.h"
 #include "game.h"
 
@@ -65,10 +68,10 @@ const KeyBinding kKeys[] = {
 
 const KeyBinding *Main_FindKey(SDL_Keycode key)
 {
-    for (const KeyBinding &binding : kKeys)
-        if (binding.key == key)
-            return &binding;
-    return nullptr;
+    const auto *found =
+        std::find_if(std::begin(kKeys), std::end(kKeys),
+                     [key](const KeyBinding &binding) { return binding.key == key; });
+    return found != std::end(kKeys) ? found : nullptr;
 }
 
 int Main_LoadFish(void)
