@@ -10,7 +10,7 @@ int g_fail_all = 0;
 long g_live = 0;
 
 /* True when this request is to fail. */
-bool next_fails()
+bool NextFails()
 {
     ++g_count;
     if (g_fail_at <= 0)
@@ -19,30 +19,30 @@ bool next_fails()
 }
 
 /* Counts a fresh block that was handed out. */
-void *counted(void *block)
+void *Counted(void *block)
 {
     if (block)
         ++g_live;
     return block;
 }
-}
+} // namespace
 
 void *Mem_Alloc(size_t size)
 {
-    return next_fails() ? nullptr : counted(malloc(size));
+    return NextFails() ? nullptr : Counted(malloc(size));
 }
 
 void *Mem_Calloc(size_t count, size_t size)
 {
-    return next_fails() ? nullptr : counted(calloc(count, size));
+    return NextFails() ? nullptr : Counted(calloc(count, size));
 }
 
 void *Mem_Realloc(void *block, size_t size)
 {
-    if (next_fails())
+    if (NextFails())
         return nullptr;
     /* Only a fresh block counts: a resized one is still the same block. */
-    return block ? realloc(block, size) : counted(realloc(nullptr, size));
+    return block ? realloc(block, size) : Counted(realloc(nullptr, size));
 }
 
 void Mem_Free(void *block)

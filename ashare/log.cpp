@@ -28,8 +28,7 @@ void Log_Flush(void)
         fflush(LOG_STREAM);
 }
 
-void Log_Write(int level, const char *file, const char *func, int line,
-               const char *fmt, ...)
+void Log_Write(int level, const char *file, const char *func, int line, const char *fmt, ...)
 {
     /* Read errno before any library call here can touch it. */
     const int saved = errno;

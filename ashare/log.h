@@ -33,8 +33,8 @@ enum { LOG_LEVEL_ERROR, LOG_LEVEL_WARN, LOG_LEVEL_INFO, LOG_LEVEL_DEBUG };
 #endif
 
 /* Writes one line: the level's prefix, then the formatted message. */
-void Log_Write(int level, const char *file, const char *func, int line,
-               const char *fmt, ...) FM_PRINTF(5, 6);
+void Log_Write(int level, const char *file, const char *func, int line, const char *fmt, ...)
+    FM_PRINTF(5, 6);
 
 #ifdef __cplusplus
 }
@@ -45,22 +45,18 @@ void Log_Write(int level, const char *file, const char *func, int line,
 #endif
 
 /* An error with a specific cause: errno is reset to 0 after the line. */
-#define LOG_ERR(...)                                                          \
-    do {                                                                      \
+#define LOG_ERR(...)                                                              \
+    do {                                                                          \
         Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, __func__, __LINE__, __VA_ARGS__); \
-        errno = 0;                                                            \
+        errno = 0;                                                                \
     } while (0)
 /* An error line that names the item after a cause: errno is left as it is. */
-#define LOG_ERR_KEEP(...) \
-    Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, __func__, __LINE__, __VA_ARGS__)
-#define LOG_WARN(...) \
-    Log_Write(LOG_LEVEL_WARN, FM_LOG_FILE, __func__, __LINE__, __VA_ARGS__)
-#define LOG_INFO(...) \
-    Log_Write(LOG_LEVEL_INFO, FM_LOG_FILE, __func__, __LINE__, __VA_ARGS__)
+#define LOG_ERR_KEEP(...) Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, __func__, __LINE__, __VA_ARGS__)
+#define LOG_WARN(...) Log_Write(LOG_LEVEL_WARN, FM_LOG_FILE, __func__, __LINE__, __VA_ARGS__)
+#define LOG_INFO(...) Log_Write(LOG_LEVEL_INFO, FM_LOG_FILE, __func__, __LINE__, __VA_ARGS__)
 
 #ifdef FINMAW_DEBUG
-#define LOG_DEBUG(...) \
-    Log_Write(LOG_LEVEL_DEBUG, FM_LOG_FILE, __func__, __LINE__, __VA_ARGS__)
+#define LOG_DEBUG(...) Log_Write(LOG_LEVEL_DEBUG, FM_LOG_FILE, __func__, __LINE__, __VA_ARGS__)
 /* A flush that only the debug build makes. */
 #define LOG_DEBUG_FLUSH() Log_Flush()
 #else

@@ -14,10 +14,10 @@
 
 /* Shared steps write their lines under the name of the function the caller
  * called, not their own. */
-#define LOG_ERR_IN(func, ...)                                               \
-    do {                                                                    \
+#define LOG_ERR_IN(func, ...)                                                 \
+    do {                                                                      \
         Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, func, __LINE__, __VA_ARGS__); \
-        errno = 0;                                                          \
+        errno = 0;                                                            \
     } while (0)
 
 /* Set once, then kept until the program ends. */
@@ -38,7 +38,8 @@ int File_InitialiseResourcePathFrom(const char *base_path)
     if (RESOURCE_PATH)
         return 1;
     if (!base_path) {
-        LOG_ERR_IN("File_InitialiseResourcePath", "SDL could not setup the base path on this system.");
+        LOG_ERR_IN("File_InitialiseResourcePath",
+                   "SDL could not setup the base path on this system.");
         return -1;
     }
 
@@ -63,10 +64,19 @@ int File_InitialiseResourcePathFrom(const char *base_path)
 
 namespace {
 
-int append_name(bstring out, const char *name) { return bstring_append_cstr(out, name); }
-int append_name(bstring out, const bstring name) { return bstring_append(out, name); }
-const char *shown_name(const char *name) { return name; }
-const char *shown_name(const bstring name)
+int AppendName(bstring out, const char *name)
+{
+    return bstring_append_cstr(out, name);
+}
+int AppendName(bstring out, const bstring name)
+{
+    return bstring_append(out, name);
+}
+const char *ShownName(const char *name)
+{
+    return name;
+}
+const char *ShownName(const bstring name)
 {
     return name->data ? reinterpret_cast<const char *>(name->data) : "(null)";
 }
@@ -75,8 +85,8 @@ const char *shown_name(const bstring name)
  * A null out address gets a local variable: the caller then only has the
  * result. */
 template <typename Name>
-bstring get_resource(const char *func, Name name, bstring *out, const char *null_msg,
-                     const char *copy_msg)
+bstring GetResource(const char *func, Name name, bstring *out, const char *null_msg,
+                    const char *copy_msg)
 {
     bstring local = nullptr;
     if (!out)
@@ -100,8 +110,8 @@ bstring get_resource(const char *func, Name name, bstring *out, const char *null
         LOG_ERR_IN(func, "%s", copy_msg);
         return nullptr;
     }
-    if (append_name(*out, name) != 0) {
-        LOG_ERR_IN(func, "Error appending to resource path. Given dir: %s", shown_name(name));
+    if (AppendName(*out, name) != 0) {
+        LOG_ERR_IN(func, "Error appending to resource path. Given dir: %s", ShownName(name));
         bstring_destroy(*out);
         *out = nullptr;
         return nullptr;
@@ -113,14 +123,14 @@ bstring get_resource(const char *func, Name name, bstring *out, const char *null
 
 bstring File_GetResource_cstr(const char *name, bstring *out)
 {
-    return get_resource(__func__, name, out, "Invalid input: path string cannot be NULL.",
-                        "Failed to copy RESOURCE_PATH.");
+    return GetResource(__func__, name, out, "Invalid input: path string cannot be NULL.",
+                       "Failed to copy RESOURCE_PATH.");
 }
 
 bstring File_GetResource(const bstring name, bstring *out)
 {
-    return get_resource(__func__, name, out, "Invalid input: path bstring cannot be NULL.",
-                        "Failed to copy RESOURCE_PATH");
+    return GetResource(__func__, name, out, "Invalid input: path bstring cannot be NULL.",
+                       "Failed to copy RESOURCE_PATH");
 }
 
 int Util_CString_Convert(const bstring b, char **out)

@@ -33,13 +33,13 @@
 #include <vector>
 
 #include "ashare/alloc.h"
+#include "ashare/share_utils.h"
 #include "class/fish.h"
 #include "class/playershark.h"
 #include "game.h"
 #include "game_main.h"
 #include "image.h"
 #include "object.h"
-#include "ashare/share_utils.h"
 #include "world.h"
 
 #define FM_LOG_FILE "bench"
@@ -53,10 +53,10 @@ namespace {
 constexpr int kWidth = FIELD_W;
 constexpr int kHeight = FIELD_H;
 constexpr size_t kFrameBytes = size_t{kWidth} * kHeight * 4;
-constexpr double kFrameBudget = 3.0;  /* times the memcpy floor */
+constexpr double kFrameBudget = 3.0; /* times the memcpy floor */
 constexpr double kStartBudgetUs = 5000.0;
 
-const char *g_self = nullptr;  /* argv[0], for the children */
+const char *g_self = nullptr; /* argv[0], for the children */
 
 /* Mean real time per iteration of the last (largest) run of each
  * benchmark, in microseconds, for the summary. */
@@ -158,9 +158,9 @@ int ChildPresent(const char *accel)
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, accel);
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return 1;
-    SDL_Window *window = SDL_CreateWindow("present", SDL_WINDOWPOS_UNDEFINED,
-                                          SDL_WINDOWPOS_UNDEFINED, kWidth, kHeight,
-                                          SDL_WINDOW_SHOWN);
+    SDL_Window *window =
+        SDL_CreateWindow("present", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kWidth,
+                         kHeight, SDL_WINDOW_SHOWN);
     SDL_Surface *screen = window ? SDL_GetWindowSurface(window) : nullptr;
     if (!screen)
         return 1;
@@ -171,8 +171,7 @@ int ChildPresent(const char *accel)
     for (int i = 0; i < kWarm + kTimed; ++i) {
         /* A changing picture, as in the game; filled outside the timing. */
         SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, static_cast<Uint8>(i), 80));
-        while (SDL_PollEvent(&event)) {
-        }
+        while (SDL_PollEvent(&event)) {}
         const Clock::time_point t0 = Clock::now();
         if (SDL_UpdateWindowSurface(window) != 0)
             return 1;
@@ -302,7 +301,8 @@ void BM_MemcpyFrame(benchmark::State &state)
         benchmark::ClobberMemory();
     }
     g_us["BM_MemcpyFrame"] = Micros(Clock::now() - t0) / static_cast<double>(state.iterations());
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kFrameBytes));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(kFrameBytes));
 }
 
 void BM_StartUp(benchmark::State &state)
@@ -344,7 +344,8 @@ void BM_PresentX11(benchmark::State &state)
     state.SetLabel(plain ? "accel=0" : "default");
     double total = 0.0;
     for (auto _ : state) {
-        const double us = RunChild(plain ? "--child-present-plain" : "--child-present-default", "x11");
+        const double us =
+            RunChild(plain ? "--child-present-plain" : "--child-present-default", "x11");
         if (us < 0.0) {
             state.SkipWithError("could not open an X11 window");
             return;
@@ -363,7 +364,12 @@ BENCHMARK(BM_MemcpyFrame)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StartUp)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(20);
 BENCHMARK(BM_FrameFullLoad)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FrameHitboxView)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_PresentX11)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(3);
+BENCHMARK(BM_PresentX11)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(3);
 
 void PrintSummary()
 {
@@ -378,7 +384,8 @@ void PrintSummary()
             printf("   %.2fx memcpy (budget %.0fx: %s)", ratio, kFrameBudget,
                    ratio <= kFrameBudget ? "within" : "OVER");
         } else if (name == "BM_StartUp") {
-            printf("   (budget %.0f us: %s)", kStartBudgetUs, us <= kStartBudgetUs ? "within" : "OVER");
+            printf("   (budget %.0f us: %s)", kStartBudgetUs,
+                   us <= kStartBudgetUs ? "within" : "OVER");
         }
         printf("\n");
     }

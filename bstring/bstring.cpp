@@ -15,7 +15,7 @@ constexpr int kLocalSlots = 32;
 
 /* Buffer size for a request of n bytes: at least 8, else the next power of
  * two above n; n itself when that power would not fit an int32. */
-int64_t round_capacity(int64_t n)
+int64_t RoundCapacity(int64_t n)
 {
     if (n < 8)
         return 8;
@@ -27,20 +27,20 @@ int64_t round_capacity(int64_t n)
 
 /* A record any operation may read: data present and 0 <= length. A string
  * with capacity <= 0 may still be read, never changed. */
-bool readable(const tagbstring *b)
+bool Readable(const tagbstring *b)
 {
     return b && b->data && b->length >= 0;
 }
 
 /* A record that may be changed or released. */
-bool writable(const tagbstring *b)
+bool Writable(const tagbstring *b)
 {
-    return readable(b) && b->capacity > 0 && b->capacity >= b->length;
+    return Readable(b) && b->capacity > 0 && b->capacity >= b->length;
 }
 
 /* Whether the n bytes at p share storage with the cap bytes at base.
  * Compared as integers: the two may be unrelated objects. */
-bool overlaps(const void *p, int64_t n, const void *base, int64_t cap)
+bool Overlaps(const void *p, int64_t n, const void *base, int64_t cap)
 {
     if (n <= 0 || cap <= 0)
         return false;
@@ -51,7 +51,7 @@ bool overlaps(const void *p, int64_t n, const void *base, int64_t cap)
 
 /* Replaces the buffer with one of new_cap bytes in place, or of exactly n
  * bytes when that is too much; false with b unchanged when neither works. */
-bool grow_in_place(tagbstring *b, int64_t m, int64_t n, int64_t *new_cap)
+bool GrowInPlace(tagbstring *b, int64_t m, int64_t n, int64_t *new_cap)
 {
     void *p = Mem_Realloc(b->data, static_cast<size_t>(m));
     if (p) {
@@ -69,7 +69,7 @@ bool grow_in_place(tagbstring *b, int64_t m, int64_t n, int64_t *new_cap)
 /* Every position is a byte index into a buffer below 2 GiB, so an int32
  * holds it; the list lives in local slots until it outgrows them. */
 struct PosList {
-    int local[kLocalSlots];
+    int local[kLocalSlots] = {};
     int *items = local;
     int64_t room = kLocalSlots;
     int64_t count = 0;
@@ -121,7 +121,7 @@ bstring bstring_from_cstr(const char *s)
     const size_t j = strlen(s);
     if (j >= static_cast<size_t>(kMaxCap))
         return nullptr;
-    const int64_t cap = round_capacity(j == 0 ? 2 : static_cast<int64_t>(j) + 1);
+    const int64_t cap = RoundCapacity(j == 0 ? 2 : static_cast<int64_t>(j) + 1);
     if (cap <= static_cast<int64_t>(j))
         return nullptr;
 
@@ -141,7 +141,7 @@ bstring bstring_from_cstr(const char *s)
 
 bstring bstring_copy(const bstring b)
 {
-    if (!readable(b))
+    if (!Readable(b))
         return nullptr;
     const int64_t need = static_cast<int64_t>(b->length) + 1;
     if (need > kMaxCap)
@@ -150,7 +150,7 @@ bstring bstring_copy(const bstring b)
     auto *c = static_cast<tagbstring *>(Mem_Alloc(sizeof(tagbstring)));
     if (!c)
         return nullptr;
-    int64_t cap = round_capacity(need);
+    int64_t cap = RoundCapacity(need);
     c->data = static_cast<unsigned char *>(Mem_Alloc(static_cast<size_t>(cap)));
     if (!c->data) {
         cap = need;
@@ -170,7 +170,7 @@ bstring bstring_copy(const bstring b)
 
 int bstring_destroy(bstring b)
 {
-    if (!writable(b))
+    if (!Writable(b))
         return -1;
     Mem_Free(b->data);
     /* Leave the record recognisably dead for anyone still holding it. */
@@ -182,11 +182,11 @@ int bstring_destroy(bstring b)
 
 int bstring_reserve(bstring b, int n)
 {
-    if (!writable(b) || n <= 0)
+    if (!Writable(b) || n <= 0)
         return -1;
     if (n < b->capacity)
         return 0;
-    const int64_t m = round_capacity(n);
+    const int64_t m = RoundCapacity(n);
     if (m <= b->capacity)
         return 0;
 
@@ -194,7 +194,7 @@ int bstring_reserve(bstring b, int n)
     /* A nearly full buffer is resized where it is; otherwise a fresh one
      * saves realloc copying the unused tail. */
     if (7 * static_cast<int64_t>(b->capacity) < 8 * static_cast<int64_t>(b->length)) {
-        if (!grow_in_place(b, m, n, &new_cap))
+        if (!GrowInPlace(b, m, n, &new_cap))
             return -1;
     } else {
         auto *fresh = static_cast<unsigned char *>(Mem_Alloc(static_cast<size_t>(m)));
@@ -204,7 +204,7 @@ int bstring_reserve(bstring b, int n)
             Mem_Free(b->data);
             b->data = fresh;
             new_cap = m;
-        } else if (!grow_in_place(b, m, n, &new_cap)) {
+        } else if (!GrowInPlace(b, m, n, &new_cap)) {
             return -1;
         }
     }
@@ -229,7 +229,7 @@ int bstring_append(bstring b0, const bstring b1)
     const unsigned char *src = b1->data;
     if (c0 <= l0 + l1 + 1) {
         /* Growing may move or free b0's buffer, and b1 may live in it. */
-        if (overlaps(b1->data, l1 + 1, b0->data, c0)) {
+        if (Overlaps(b1->data, l1 + 1, b0->data, c0)) {
             aux = bstring_copy(b1);
             if (!aux)
                 return -1;
@@ -250,10 +250,10 @@ int bstring_append(bstring b0, const bstring b1)
 
 int bstring_append_cstr(bstring b, const char *s)
 {
-    if (!writable(b) || !s)
+    if (!Writable(b) || !s)
         return -1;
     /* Text inside b's own buffer would be overwritten while it is read. */
-    if (overlaps(s, 1, b->data, b->capacity)) {
+    if (Overlaps(s, 1, b->data, b->capacity)) {
         const size_t n = strlen(s);
         if (n > static_cast<size_t>(kMaxCap))
             return -1;
@@ -284,7 +284,7 @@ int bstring_append_cstr(bstring b, const char *s)
 
 int bstring_append_block(bstring b, const void *p, int n)
 {
-    if (!writable(b) || !p || n < 0)
+    if (!Writable(b) || !p || n < 0)
         return -1;
     const int64_t new_len = static_cast<int64_t>(b->length) + n;
     if (new_len + 1 > kMaxCap)
@@ -294,7 +294,7 @@ int bstring_append_block(bstring b, const void *p, int n)
     const void *src = p;
     if (b->capacity <= new_len) {
         /* Growing may move or free the buffer p points into. */
-        if (overlaps(p, n, b->data, b->capacity)) {
+        if (Overlaps(p, n, b->data, b->capacity)) {
             aux = static_cast<unsigned char *>(Mem_Alloc(static_cast<size_t>(n)));
             if (!aux)
                 return -1;
@@ -346,7 +346,7 @@ int bstring_find(const bstring s, int pos, const bstring t)
 namespace {
 
 /* The replacement proper, once find and repl are known not to live in b. */
-int replace_all(tagbstring *b, tagbstring *find, tagbstring *repl, int pos)
+int ReplaceAll(tagbstring *b, tagbstring *find, tagbstring *repl, int pos)
 {
     const int64_t lb = b->length;
     const int64_t lf = find->length;
@@ -431,19 +431,19 @@ int bstring_find_replace(bstring b, const bstring find, const bstring repl, int 
      * part of the buffer counts: growing moves all of it. */
     bstring auxf = nullptr;
     bstring auxr = nullptr;
-    if (overlaps(find->data, find->length, b->data, b->capacity)) {
+    if (Overlaps(find->data, find->length, b->data, b->capacity)) {
         auxf = bstring_copy(find);
         if (!auxf)
             return -1;
     }
-    if (overlaps(repl->data, repl->length, b->data, b->capacity)) {
+    if (Overlaps(repl->data, repl->length, b->data, b->capacity)) {
         auxr = bstring_copy(repl);
         if (!auxr) {
             bstring_destroy(auxf);
             return -1;
         }
     }
-    const int rc = replace_all(b, auxf ? auxf : find, auxr ? auxr : repl, pos);
+    const int rc = ReplaceAll(b, auxf ? auxf : find, auxr ? auxr : repl, pos);
     bstring_destroy(auxf);
     bstring_destroy(auxr);
     return rc;

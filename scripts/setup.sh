@@ -26,5 +26,6 @@ FINMAW_BUILD_PACKAGES=(cmake ninja-build g++ make libsdl2-dev)
 # What the tests need on top: GoogleTest, Google Benchmark, a virtual X
 # display with a key sender for the real-window test, valgrind, clang for
 # the byte-string fuzzer, and the checkers of the Debian package, the menu
-# entry and the AppStream metadata.
-FINMAW_TEST_PACKAGES=(dpkg-dev file libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool valgrind clang libclang-rt-14-dev lintian desktop-file-utils appstream)
+# entry and the AppStream metadata, and the habits: the source format and
+# the static analyser.
+FINMAW_TEST_PACKAGES=(dpkg-dev file libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool valgrind clang libclang-rt-14-dev lintian desktop-file-utils appstream clang-format cppcheck)

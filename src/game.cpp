@@ -17,56 +17,59 @@
 
 /* The shell flushes after every INFO and DEBUG line it writes, so that the
  * log is complete up to the last step even if the process dies. */
-#define SHELL_INFO(...)          \
-    do {                         \
-        LOG_INFO(__VA_ARGS__);   \
-        Log_Flush();             \
+#define SHELL_INFO(...)        \
+    do {                       \
+        LOG_INFO(__VA_ARGS__); \
+        Log_Flush();           \
     } while (0)
-#define SHELL_DEBUG(...)         \
-    do {                         \
-        LOG_DEBUG(__VA_ARGS__);  \
-        LOG_DEBUG_FLUSH();       \
+#define SHELL_DEBUG(...)        \
+    do {                        \
+        LOG_DEBUG(__VA_ARGS__); \
+        LOG_DEBUG_FLUSH();      \
     } while (0)
 
 /* Start-up, the frame loop and shutdown are one entry function in the game's
  * log format: their lines name WinMain on every platform, although the
  * steps live in separate functions here so that tests can drive them. */
-#define ENTRY_FUNC "WinMain"
-#define ENTRY_INFO(...)                                                         \
-    do {                                                                        \
-        Log_Write(LOG_LEVEL_INFO, FM_LOG_FILE, ENTRY_FUNC, __LINE__, __VA_ARGS__); \
-        Log_Flush();                                                            \
+namespace {
+constexpr const char *kEntryFunc = "WinMain";
+} // namespace
+#define ENTRY_INFO(...)                                                            \
+    do {                                                                           \
+        Log_Write(LOG_LEVEL_INFO, FM_LOG_FILE, kEntryFunc, __LINE__, __VA_ARGS__); \
+        Log_Flush();                                                               \
     } while (0)
-#define ENTRY_ERR(...)                                                           \
-    do {                                                                         \
-        Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, ENTRY_FUNC, __LINE__, __VA_ARGS__); \
-        errno = 0;                                                               \
+#define ENTRY_ERR(...)                                                              \
+    do {                                                                            \
+        Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, kEntryFunc, __LINE__, __VA_ARGS__); \
+        errno = 0;                                                                  \
     } while (0)
-
-#define COLLISION_NAME_SIZE 100
 
 SDL_Window *GameWindow = nullptr;
 const char *RunLogName = "run.log";
 
-static const char *const STARTUP_LOG_NAME = "startup.log";
+namespace {
+constexpr int kCollisionNameSize = 100;
+constexpr const char *kStartupLogName = "startup.log";
+} // namespace
 
 int Main_FillCollisionNames(void)
 {
     static const char *const names[COLLISION_KIND_COUNT] = {
-        "COLLISION_NULL", "COLLISION_PLAYER", "COLLISION_FISH",
-        "COLLISION_DEATH", "COLLISION_HARM", "COLLISION_POISON",
+        "COLLISION_NULL",  "COLLISION_PLAYER", "COLLISION_FISH",
+        "COLLISION_DEATH", "COLLISION_HARM",   "COLLISION_POISON",
     };
     int result = 0;
     for (int k = 0; k < COLLISION_KIND_COUNT; ++k) {
         if (!CollisionNames[k])
-            CollisionNames[k] = static_cast<char *>(Mem_Alloc(COLLISION_NAME_SIZE));
+            CollisionNames[k] = static_cast<char *>(Mem_Alloc(kCollisionNameSize));
         /* A buffer that could not be had stays null and gets no name. */
         if (!CollisionNames[k]) {
             result = -1;
             continue;
         }
-        strncpy(CollisionNames[k], names[k], COLLISION_NAME_SIZE - 1);
-        CollisionNames[k][COLLISION_NAME_SIZE - 1] = '\0';
+        strncpy(CollisionNames[k], names[k], kCollisionNameSize - 1);
+        CollisionNames[k][kCollisionNameSize - 1] = '\0';
     }
     return result;
 }
@@ -120,8 +123,8 @@ SDL_Renderer *Main_CreateHitboxRenderer(Game_t *game)
     SDL_Surface *screen = game ? game->screen : nullptr;
     if (!screen || !screen->format)
         return nullptr;
-    SDL_Surface *surface = SDL_CreateRGBSurfaceWithFormat(0, screen->w, screen->h, 0,
-                                                          screen->format->format);
+    SDL_Surface *surface =
+        SDL_CreateRGBSurfaceWithFormat(0, screen->w, screen->h, 0, screen->format->format);
     if (!surface)
         return nullptr;
     /* Copied over the window surface as it is, never blended. */
@@ -171,13 +174,13 @@ int Game_Startup(Game_t *game)
     /* The collision-name table comes before the log exists; should it
      * fail, the log is still opened so that the cause is on record. */
     if (Main_FillCollisionNames() != 0) {
-        Log_Open(STARTUP_LOG_NAME, "w");
+        Log_Open(kStartupLogName, "w");
         ENTRY_ERR("Out of memory.");
         game->status = -1;
         return -1;
     }
 
-    Log_Open(STARTUP_LOG_NAME, "w");
+    Log_Open(kStartupLogName, "w");
     ENTRY_INFO("Starting up...");
 
     /* Without an input table the keys simply record nothing. */
@@ -237,9 +240,8 @@ int Game_Startup(Game_t *game)
 
     /* The shark's own data, read once. Exits -1, not 0: a start-up that
      * stopped is a failure. */
-    game->player_data = game->world.player
-                            ? static_cast<SharkData *>(game->world.player->data)
-                            : nullptr;
+    game->player_data =
+        game->world.player ? static_cast<SharkData *>(game->world.player->data) : nullptr;
     if (!game->player_data) {
         ENTRY_ERR("Failed to initialise player properly!");
         game->status = -1;
@@ -305,7 +307,9 @@ void Game_LoopBegin(Game_t *game)
     game->quit_event.type = SDL_QUIT;
 }
 
-static void TogglePause(Game_t *game)
+namespace {
+
+void TogglePause(Game_t *game)
 {
     if (!game->paused) {
         game->paused = 1;
@@ -319,7 +323,7 @@ static void TogglePause(Game_t *game)
     }
 }
 
-static void HandleKeyDown(Game_t *game, SDL_Keycode key)
+void HandleKeyDown(Game_t *game, SDL_Keycode key)
 {
     const KeyBinding *binding = Main_FindKey(key);
     if (!binding)
@@ -350,12 +354,14 @@ static void HandleKeyDown(Game_t *game, SDL_Keycode key)
 }
 
 /* Only the shark's inputs are released; every other key acts on key-down. */
-static void HandleKeyUp(SDL_Keycode key)
+void HandleKeyUp(SDL_Keycode key)
 {
     const KeyBinding *binding = Main_FindKey(key);
     if (binding && binding->action == KEY_INPUT)
         Player_SetInput(binding->input, 0);
 }
+
+} // namespace
 
 void Game_HandleEvent(Game_t *game, const SDL_Event *event)
 {
@@ -394,8 +400,8 @@ int Game_Frame(Game_t *game)
         return game->status;
     }
 
-    game->status = World_GetEntityList(&game->world, &game->entities, &game->alive,
-                                       &game->entity_count);
+    game->status =
+        World_GetEntityList(&game->world, &game->entities, &game->alive, &game->entity_count);
     if (game->status != 0) {
         ENTRY_ERR("Failed to get entity list from World.");
         return game->status;

@@ -17,15 +17,14 @@ namespace {
  * no clipping. Returns false, having drawn nothing, for anything else. */
 bool PlainCopy(SDL_Surface *src, SDL_Surface *dst)
 {
-    if (!src || !dst || src == dst || !src->format || !dst->format || !src->pixels ||
-        !dst->pixels)
+    if (!src || !dst || src == dst || !src->format || !dst->format || !src->pixels || !dst->pixels)
         return false;
     const Uint32 format = src->format->format;
     if (format != dst->format->format || SDL_ISPIXELFORMAT_INDEXED(format) ||
         SDL_ISPIXELFORMAT_FOURCC(format))
         return false;
-    if (src->w != dst->w || src->h != dst->h || src->locked || dst->locked ||
-        SDL_MUSTLOCK(src) || SDL_MUSTLOCK(dst) || SDL_HasColorKey(src))
+    if (src->w != dst->w || src->h != dst->h || src->locked || dst->locked || SDL_MUSTLOCK(src) ||
+        SDL_MUSTLOCK(dst) || SDL_HasColorKey(src))
         return false;
     SDL_BlendMode mode;
     Uint8 r, g, b, a;
@@ -55,6 +54,15 @@ void BlitWhole(SDL_Surface *src, SDL_Surface *dst)
 {
     if (!PlainCopy(src, dst))
         SDL_UpperBlit(src, nullptr, dst, nullptr);
+}
+
+void DrawGlyph(Game_t *game, int digit, const SDL_Rect *at)
+{
+    /* Only 0 to 9 have a glyph. */
+    if (digit < 0 || digit >= GAME_GLYPH_COUNT)
+        return;
+    SDL_Rect dst = *at; /* clipping must not shrink the position rectangles */
+    SDL_UpperBlit(game->font, &game->glyphs[digit], game->screen, &dst);
 }
 
 } // namespace
@@ -87,15 +95,6 @@ void Game_DrawEntity(Game_t *game, Object_t *copy)
 int Game_DrawHitbox(Game_t *game, const Object_t *copy)
 {
     return SDL_RenderFillRect(game->renderer, &copy->hitbox);
-}
-
-static void DrawGlyph(Game_t *game, int digit, const SDL_Rect *at)
-{
-    /* Only 0 to 9 have a glyph. */
-    if (digit < 0 || digit >= GAME_GLYPH_COUNT)
-        return;
-    SDL_Rect dst = *at; /* clipping must not shrink the position rectangles */
-    SDL_UpperBlit(game->font, &game->glyphs[digit], game->screen, &dst);
 }
 
 int Game_DrawScore(Game_t *game)

@@ -1,6 +1,9 @@
 /* The game's fish types, and the keys that spawn them with the rest of the
  * key table. The row order fixes the type indices: the world's placeholder
  * "FishDead" must stay first. */
+#include <algorithm>
+#include <iterator>
+
 #include "class/fish.h"
 #include "game.h"
 
@@ -35,7 +38,7 @@ const FishRow kFishTypes[] = {
     {"puffer", "fish_puffer", 20, 14, -4, -5, FISH_AI_HORIZONTAL, 3.0f, 1.0f, 0, COLLISION_POISON},
 };
 
-const int kFishCapacity = 10;
+constexpr int kFishCapacity = 10;
 
 const KeyBinding kKeys[] = {
     {SDLK_UP, KEY_INPUT, INPUT_UP, nullptr, 0},
@@ -65,10 +68,10 @@ const KeyBinding kKeys[] = {
 
 const KeyBinding *Main_FindKey(SDL_Keycode key)
 {
-    for (const KeyBinding &binding : kKeys)
-        if (binding.key == key)
-            return &binding;
-    return nullptr;
+    const auto *found =
+        std::find_if(std::begin(kKeys), std::end(kKeys),
+                     [key](const KeyBinding &binding) { return binding.key == key; });
+    return found != std::end(kKeys) ? found : nullptr;
 }
 
 int Main_LoadFish(void)

@@ -32,30 +32,30 @@ extern "C" {
 #define GAME_HEALTH_Y 25
 
 typedef struct Game_t {
-    World_t world;            /* all zero until World_Create fills it */
-    SDL_Surface *screen;      /* the window's own surface, owned by SDL */
-    SharkData *player_data;   /* the shark's private data, borrowed */
-    SDL_Surface *background;  /* sheet "background1", borrowed */
-    SDL_Surface *font;        /* sheet "font", borrowed */
-    SDL_Renderer *renderer;   /* the hitbox view's renderer, owned */
+    World_t world;               /* all zero until World_Create fills it */
+    SDL_Surface *screen;         /* the window's own surface, owned by SDL */
+    SharkData *player_data;      /* the shark's private data, borrowed */
+    SDL_Surface *background;     /* sheet "background1", borrowed */
+    SDL_Surface *font;           /* sheet "font", borrowed */
+    SDL_Renderer *renderer;      /* the hitbox view's renderer, owned */
     SDL_Surface *hitbox_surface; /* what renderer draws on, owned with it */
     SDL_Rect glyphs[GAME_GLYPH_COUNT];
     SDL_Rect score_rect;
     SDL_Rect health_rect;
     int score_digits[GAME_SCORE_DIGITS]; /* units digit first */
-    int32_t status;           /* result of the last step that returns one */
+    int32_t status;                      /* result of the last step that returns one */
 
     /* Frame loop */
     int running;
     int paused;
     int hitbox_view;
-    uint32_t next_frame;      /* on SDL's tick clock */
+    uint32_t next_frame; /* on SDL's tick clock */
     int score_countdown;
     SDL_Event quit_event;
     Object_t *entities;
     int32_t *alive;
     int32_t entity_count;
-    Object_t entity_copy;     /* the record being processed, as it was before its update */
+    Object_t entity_copy; /* the record being processed, as it was before its update */
 } Game_t;
 
 /* Start-up: every step up to and including the switch to "run.log".

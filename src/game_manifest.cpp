@@ -13,7 +13,7 @@ namespace {
 
 /* Adds the manifest's sprites cut from the named sheet, in table order;
  * stops at the first one the store refuses. */
-int add_sprites(const char *sheet_name, int sheet)
+int AddSprites(const char *sheet_name, int sheet)
 {
     for (const ManifestSprite &s : kManifestSprites) {
         if (strcmp(s.sheet, sheet_name) != 0)
@@ -49,7 +49,7 @@ int Main_StartImage(void)
         return -1;
     }
     LOG_DEBUG_FLUSH();
-    if (add_sprites("shark", shark) != 0) {
+    if (AddSprites("shark", shark) != 0) {
         LOG_ERR("%s", "");
         return -1;
     }
@@ -61,7 +61,7 @@ int Main_StartImage(void)
         LOG_ERR("Invalid sprite handle provided.");
         return -1;
     }
-    if (add_sprites("fish1", fish) != 0) {
+    if (AddSprites("fish1", fish) != 0) {
         LOG_ERR("%s", "");
         return -1;
     }

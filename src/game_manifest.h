@@ -8,9 +8,9 @@
 #include <stdint.h>
 
 typedef struct ManifestSheet {
-    const char *file;  /* in the resource folder */
-    const char *name;  /* what the other modules know it by */
-    int colour_key;    /* 1: pixels of r, g, b are see-through */
+    const char *file; /* in the resource folder */
+    const char *name; /* what the other modules know it by */
+    int colour_key;   /* 1: pixels of r, g, b are see-through */
     uint8_t r, g, b;
 } ManifestSheet;
 
@@ -29,7 +29,9 @@ inline constexpr ManifestSheet kManifestSheets[] = {
 };
 
 /* The shark's two first, then two columns of fish, at x 0 and x 38. The
- * order is the order of the sprite handles. */
+ * order is the order of the sprite handles. One row per sprite, kept so by
+ * hand: clang-format would pack two to a line. */
+// clang-format off
 inline constexpr ManifestSprite kManifestSprites[] = {
     {"shark_idle", "shark", {0, 40, 110, 40}},
     {"shark_bite", "shark", {0, 0, 110, 40}},
@@ -43,5 +45,6 @@ inline constexpr ManifestSprite kManifestSprites[] = {
     {"fish_red", "fish1", {38, 28, 34, 11}},
     {"fish_green", "fish1", {38, 42, 32, 15}},
 };
+// clang-format on
 
 #endif

@@ -11,35 +11,35 @@
 
 namespace {
 
-/* Sheets up to this tall are run-length encoded (see the sheet load). */
-constexpr int RLE_MAX_ROWS = 128;
+/* g_sheets up to this tall are run-length encoded (see the sheet load). */
+constexpr int kRleMaxRows = 128;
 
 /* Each store: a capacity fixed by Image_Init, a count that only grows, and
  * parallel arrays allocated once so handed-out pointers stay valid. */
-int SheetCap = 0;
-int SheetCount = 0;
-SDL_Surface **Sheets = nullptr;
-char **SheetNames = nullptr;
+int g_sheet_cap = 0;
+int g_sheet_count = 0;
+SDL_Surface **g_sheets = nullptr;
+char **g_sheet_names = nullptr;
 
-int SpriteCap = 0;
-int SpriteCount = 0;
-Sprite_t *Sprites = nullptr;
-char **SpriteNames = nullptr;
+int g_sprite_cap = 0;
+int g_sprite_count = 0;
+Sprite_t *g_sprites = nullptr;
+char **g_sprite_names = nullptr;
 
-int AnimCap = 0;
-int AnimCount = 0;
-Sprite_t **Anims = nullptr;
-char **AnimNames = nullptr;
+int g_anim_cap = 0;
+int g_anim_count = 0;
+Sprite_t **g_anims = nullptr;
+char **g_anim_names = nullptr;
 
 /* Never asks for zero bytes: malloc(0) may give null, and an empty store
  * must still count as initialised (it then refuses adds for lack of room). */
-void *alloc_array(int capacity, size_t elem)
+void *AllocArray(int capacity, size_t elem)
 {
     const size_t n = capacity > 0 ? static_cast<size_t>(capacity) : 1;
     return Mem_Alloc(n * elem);
 }
 
-void free_names(char **names, int count)
+void FreeNames(char **names, int count)
 {
     if (!names)
         return;
@@ -49,35 +49,35 @@ void free_names(char **names, int count)
 }
 
 /* Releases every store and returns the module to its start state. */
-void release_all()
+void ReleaseAll()
 {
-    if (Sheets) {
-        for (int i = 0; i < SheetCount; ++i)
-            SDL_FreeSurface(Sheets[i]);
-        Mem_Free(Sheets);
+    if (g_sheets) {
+        for (int i = 0; i < g_sheet_count; ++i)
+            SDL_FreeSurface(g_sheets[i]);
+        Mem_Free(g_sheets);
     }
-    if (Anims) {
-        for (int i = 0; i < AnimCount; ++i)
-            Mem_Free(Anims[i]);
-        Mem_Free(Anims);
+    if (g_anims) {
+        for (int i = 0; i < g_anim_count; ++i)
+            Mem_Free(g_anims[i]);
+        Mem_Free(g_anims);
     }
-    Mem_Free(Sprites);
-    free_names(SheetNames, SheetCount);
-    free_names(AnimNames, AnimCount);
-    free_names(SpriteNames, SpriteCount);
+    Mem_Free(g_sprites);
+    FreeNames(g_sheet_names, g_sheet_count);
+    FreeNames(g_anim_names, g_anim_count);
+    FreeNames(g_sprite_names, g_sprite_count);
 
-    Sheets = nullptr;
-    SheetNames = nullptr;
-    Sprites = nullptr;
-    SpriteNames = nullptr;
-    Anims = nullptr;
-    AnimNames = nullptr;
-    SheetCount = SpriteCount = AnimCount = 0;
-    SheetCap = SpriteCap = AnimCap = 0;
+    g_sheets = nullptr;
+    g_sheet_names = nullptr;
+    g_sprites = nullptr;
+    g_sprite_names = nullptr;
+    g_anims = nullptr;
+    g_anim_names = nullptr;
+    g_sheet_count = g_sprite_count = g_anim_count = 0;
+    g_sheet_cap = g_sprite_cap = g_anim_cap = 0;
 }
 
 /* Frees the temporary path strings of a sheet load, whichever exist. */
-void release_paths(bstring *path, char **cpath)
+void ReleasePaths(bstring *path, char **cpath)
 {
     if (*path) {
         bstring_destroy(*path);
@@ -95,7 +95,7 @@ void release_paths(bstring *path, char **cpath)
  * claiming 1 x 2147483647 pixels even comes back as an 8 GiB sheet.
  * Anything this check does not understand is left to SDL to judge. The
  * stream is left at its start. */
-bool bmp_holds_its_pixels(SDL_RWops *rw)
+bool BmpHoldsItsPixels(SDL_RWops *rw)
 {
     Uint8 h[34];
     const Sint64 size = SDL_RWsize(rw);
@@ -125,13 +125,13 @@ bool bmp_holds_its_pixels(SDL_RWops *rw)
     const Uint64 last_row = (static_cast<Uint64>(width) * bpp + 7) / 8;
     if (data >= last_row && (data - last_row) / row_bytes >= rows - 1)
         return true;
-    SDL_SetError("BMP file claims %dx%d pixels, more than its %lld bytes hold", static_cast<int>(width),
-                 static_cast<int>(height), static_cast<long long>(size));
+    SDL_SetError("BMP file claims %dx%d pixels, more than its %lld bytes hold",
+                 static_cast<int>(width), static_cast<int>(height), static_cast<long long>(size));
     return false;
 }
 
 /* A sheet's surface, or null after the sheet load's specific error line. */
-SDL_Surface *load_sheet_surface(const char *file, bstring *path, char **cpath)
+SDL_Surface *LoadSheetSurface(const char *file, bstring *path, char **cpath)
 {
     if (!File_GetResource_cstr(file, path)) {
         LOG_ERR("Failed to get resource path as bstring.");
@@ -144,7 +144,7 @@ SDL_Surface *load_sheet_surface(const char *file, bstring *path, char **cpath)
     /* Decoding a null stream would replace the reason it could not be
      * opened with a complaint about the null argument. */
     SDL_RWops *rw = SDL_RWFromFile(*cpath, "rb");
-    if (rw && !bmp_holds_its_pixels(rw)) {
+    if (rw && !BmpHoldsItsPixels(rw)) {
         SDL_RWclose(rw);
         rw = nullptr;
     }
@@ -160,40 +160,40 @@ int Image_Init(int sheets, int sprites, int animations)
 {
     /* A second initialisation starts from empty stores rather than leaking
      * the first ones. */
-    if (Sheets || SheetNames || Sprites || SpriteNames || Anims || AnimNames)
-        release_all();
+    if (g_sheets || g_sheet_names || g_sprites || g_sprite_names || g_anims || g_anim_names)
+        ReleaseAll();
 
-    SheetCap = sheets;
-    SpriteCap = sprites;
-    AnimCap = animations;
+    g_sheet_cap = sheets;
+    g_sprite_cap = sprites;
+    g_anim_cap = animations;
 
-    Sheets = static_cast<SDL_Surface **>(alloc_array(sheets, sizeof(SDL_Surface *)));
-    SheetNames = static_cast<char **>(alloc_array(sheets, sizeof(char *)));
-    Sprites = static_cast<Sprite_t *>(alloc_array(sprites, sizeof(Sprite_t)));
-    SpriteNames = static_cast<char **>(alloc_array(sprites, sizeof(char *)));
-    Anims = static_cast<Sprite_t **>(alloc_array(animations, sizeof(Sprite_t *)));
-    AnimNames = static_cast<char **>(alloc_array(animations, sizeof(char *)));
+    g_sheets = static_cast<SDL_Surface **>(AllocArray(sheets, sizeof(SDL_Surface *)));
+    g_sheet_names = static_cast<char **>(AllocArray(sheets, sizeof(char *)));
+    g_sprites = static_cast<Sprite_t *>(AllocArray(sprites, sizeof(Sprite_t)));
+    g_sprite_names = static_cast<char **>(AllocArray(sprites, sizeof(char *)));
+    g_anims = static_cast<Sprite_t **>(AllocArray(animations, sizeof(Sprite_t *)));
+    g_anim_names = static_cast<char **>(AllocArray(animations, sizeof(char *)));
 
-    if (!Sheets || !SheetNames || !Sprites || !SpriteNames || !Anims || !AnimNames) {
+    if (!g_sheets || !g_sheet_names || !g_sprites || !g_sprite_names || !g_anims || !g_anim_names) {
         LOG_ERR("Out of memory.");
         return -1;
     }
     return 0;
 }
 
-int Image_LoadSpriteSheet(const char *file, const char *name, int colour_key,
-                          uint8_t r, uint8_t g, uint8_t b)
+int Image_LoadSpriteSheet(const char *file, const char *name, int colour_key, uint8_t r, uint8_t g,
+                          uint8_t b)
 {
     bstring path = nullptr;
     char *cpath = nullptr;
     SDL_Surface *surface = nullptr;
     char *copy = nullptr;
 
-    if (!Sheets || !SheetNames) {
+    if (!g_sheets || !g_sheet_names) {
         LOG_ERR("Sprite Sheet memory not initialised. Make sure Image_Init(...) is called.");
         goto fail;
     }
-    if (SheetCount >= SheetCap) {
+    if (g_sheet_count >= g_sheet_cap) {
         LOG_ERR("No space in buffer for new Sprite Sheet!");
         goto fail;
     }
@@ -202,7 +202,7 @@ int Image_LoadSpriteSheet(const char *file, const char *name, int colour_key,
         goto fail;
     }
 
-    surface = load_sheet_surface(file, &path, &cpath);
+    surface = LoadSheetSurface(file, &path, &cpath);
     if (!surface)
         goto fail;
 
@@ -216,7 +216,7 @@ int Image_LoadSpriteSheet(const char *file, const char *name, int colour_key,
          * blit walks every encoded row above its source rectangle, so the
          * small sprites stacked low on a tall sheet draw slower encoded
          * than plain (the fish sheet's did, three times over). */
-        if (surface->format->Amask == 0 && surface->h <= RLE_MAX_ROWS)
+        if (surface->format->Amask == 0 && surface->h <= kRleMaxRows)
             SDL_SetSurfaceRLE(surface, 1);
     }
 
@@ -227,15 +227,15 @@ int Image_LoadSpriteSheet(const char *file, const char *name, int colour_key,
         goto fail;
     }
 
-    release_paths(&path, &cpath);
-    Sheets[SheetCount] = surface;
-    SheetNames[SheetCount] = copy;
-    ++SheetCount;
+    ReleasePaths(&path, &cpath);
+    g_sheets[g_sheet_count] = surface;
+    g_sheet_names[g_sheet_count] = copy;
+    ++g_sheet_count;
     LOG_INFO("Loaded Sprite Sheet: %s", name);
     return 0;
 
 fail:
-    release_paths(&path, &cpath);
+    ReleasePaths(&path, &cpath);
     LOG_ERR_KEEP("Failed to load Sprite Sheet: %s", name ? name : "(null)");
     return -1;
 }
@@ -245,11 +245,11 @@ int Image_AddSprite(const char *name, int sheet, int x, int y, int w, int h)
     Sprite_t sprite;
     char *copy = nullptr;
 
-    if (!Sprites || !SpriteNames) {
+    if (!g_sprites || !g_sprite_names) {
         LOG_ERR("Sprite memory not initialised. Make sure Image_Init(...) is called.");
         goto fail;
     }
-    if (SpriteCount >= SpriteCap) {
+    if (g_sprite_count >= g_sprite_cap) {
         LOG_ERR("Not enough space in buffer for new Sprite!");
         goto fail;
     }
@@ -270,9 +270,9 @@ int Image_AddSprite(const char *name, int sheet, int x, int y, int w, int h)
         goto fail;
     }
 
-    Sprites[SpriteCount] = sprite;
-    SpriteNames[SpriteCount] = copy;
-    ++SpriteCount;
+    g_sprites[g_sprite_count] = sprite;
+    g_sprite_names[g_sprite_count] = copy;
+    ++g_sprite_count;
     LOG_INFO("Loaded Sprite: %s", name);
     return 0;
 
@@ -287,11 +287,11 @@ int Image_AddAnimation(const char *name, int frames, ...)
     char *copy = nullptr;
     bool complete = true;
 
-    if (!Anims || !AnimNames) {
+    if (!g_anims || !g_anim_names) {
         LOG_ERR("Animation memory not initialised. Make sure Image_Init(...) is called!");
         goto fail;
     }
-    if (AnimCount >= AnimCap) {
+    if (g_anim_count >= g_anim_cap) {
         LOG_ERR("Not enough space in buffer for new Animation!");
         goto fail;
     }
@@ -338,9 +338,9 @@ int Image_AddAnimation(const char *name, int frames, ...)
         goto fail;
     }
 
-    Anims[AnimCount] = list;
-    AnimNames[AnimCount] = copy;
-    ++AnimCount;
+    g_anims[g_anim_count] = list;
+    g_anim_names[g_anim_count] = copy;
+    ++g_anim_count;
     LOG_INFO("Loaded Animation: %s", name);
     return 0;
 
@@ -366,17 +366,17 @@ int Image_search_array_for(char **names, int count, const char *name)
 
 int Image_Find_SpriteSheet(const char *name)
 {
-    return Image_search_array_for(SheetNames, SheetCount, name);
+    return Image_search_array_for(g_sheet_names, g_sheet_count, name);
 }
 
 int Image_Find_Sprite(const char *name)
 {
-    return Image_search_array_for(SpriteNames, SpriteCount, name);
+    return Image_search_array_for(g_sprite_names, g_sprite_count, name);
 }
 
 int Image_Find_Animation(const char *name)
 {
-    return Image_search_array_for(AnimNames, AnimCount, name);
+    return Image_search_array_for(g_anim_names, g_anim_count, name);
 }
 
 SDL_Surface *Image_Get_SpriteSheet(const char *name, int handle)
@@ -385,10 +385,10 @@ SDL_Surface *Image_Get_SpriteSheet(const char *name, int handle)
         handle = Image_Find_SpriteSheet(name);
     if (handle < 0)
         LOG_ERR("Invalid sprite handle provided.");
-    else if (handle >= SheetCount)
+    else if (handle >= g_sheet_count)
         LOG_ERR("Sprite Sheet handle was too large.");
     else
-        return Sheets[handle];
+        return g_sheets[handle];
     if (name)
         LOG_ERR_KEEP("Could not get sprite sheet: %s", name);
     return nullptr;
@@ -400,10 +400,10 @@ Sprite_t *Image_Get_Sprite(const char *name, int handle)
         handle = Image_Find_Sprite(name);
     if (handle < 0)
         LOG_ERR("Invalid sprite handle provided.");
-    else if (handle >= SpriteCount)
+    else if (handle >= g_sprite_count)
         LOG_ERR("Sprite handle was too large.");
     else
-        return &Sprites[handle];
+        return &g_sprites[handle];
     if (name)
         LOG_ERR_KEEP("Could not get sprite: %s", name);
     return nullptr;
@@ -415,10 +415,10 @@ Sprite_t *Image_Get_Animation(const char *name, int handle)
         handle = Image_Find_Animation(name);
     if (handle < 0)
         LOG_ERR("Invalid sprite handle provided.");
-    else if (handle >= AnimCount)
+    else if (handle >= g_anim_count)
         LOG_ERR("Animation handle was too large.");
     else
-        return Anims[handle];
+        return g_anims[handle];
     if (name)
         LOG_ERR_KEEP("Could not get animation: %s", name);
     return nullptr;
@@ -438,7 +438,7 @@ int Image_SetSprite(SpriteState_t *state, Sprite_t *sprite)
 
 int Image_FreeAll(void)
 {
-    release_all();
+    ReleaseAll();
     LOG_INFO("All image memory cleaned.");
     return 0;
 }

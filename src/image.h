@@ -11,15 +11,15 @@ extern "C" {
 #endif
 
 typedef struct Sprite_t {
-    SDL_Rect rect;          /* area within the sheet */
-    SDL_Surface *sheet;     /* borrowed from the sheet store */
-    struct Sprite_t *next;  /* next frame of an animation; null for a plain sprite */
-    int32_t frameTime;      /* -1 for a plain sprite */
+    SDL_Rect rect;         /* area within the sheet */
+    SDL_Surface *sheet;    /* borrowed from the sheet store */
+    struct Sprite_t *next; /* next frame of an animation; null for a plain sprite */
+    int32_t frameTime;     /* -1 for a plain sprite */
 } Sprite_t;
 
 typedef struct SpriteState_t {
-    SDL_Rect dst;           /* where it is drawn; x and y kept by the owning class */
-    SDL_Rect src;           /* copy of the current sprite's rect */
+    SDL_Rect dst; /* where it is drawn; x and y kept by the owning class */
+    SDL_Rect src; /* copy of the current sprite's rect */
     SDL_Surface *sheet;
     int32_t animated;
     int32_t frameCounter;
@@ -30,8 +30,8 @@ typedef struct SpriteState_t {
 int Image_Init(int sheets, int sprites, int animations);
 /* Loads a BMP from the resource folder as a named sheet, owned by the
  * store, optionally colour-keyed: 0 or -1. */
-int Image_LoadSpriteSheet(const char *file, const char *name, int colour_key,
-                          uint8_t r, uint8_t g, uint8_t b);
+int Image_LoadSpriteSheet(const char *file, const char *name, int colour_key, uint8_t r, uint8_t g,
+                          uint8_t b);
 /* Adds a named rectangle of a sheet: 0 or -1. */
 int Image_AddSprite(const char *name, int sheet, int x, int y, int w, int h);
 /* Adds a named frame list; frames: that many Sprite_t pointers follow. 0 or -1. */

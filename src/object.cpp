@@ -21,11 +21,11 @@ char **g_final_names = nullptr; /* exactly g_class_count slots once started */
 int32_t g_next_id = 0;
 bool g_ids_exhausted = false;
 
-const char *class_name_or_null(int id)
+const char *ClassNameOrNull(int id)
 {
     return Object_GetClassString(id);
 }
-}
+} // namespace
 
 int Object_Begin(void)
 {
@@ -102,7 +102,8 @@ int Object_LoadClasses(void)
         return -1;
     }
     /* One slot at least, so an empty registry still has a list to free. */
-    char **names = static_cast<char **>(Mem_Calloc(g_class_count > 0 ? g_class_count : 1, sizeof(char *)));
+    char **names =
+        static_cast<char **>(Mem_Calloc(g_class_count > 0 ? g_class_count : 1, sizeof(char *)));
     if (!names) {
         LOG_ERR("Out of memory.");
         return -1;
@@ -147,7 +148,7 @@ int Object_Create(Object_t *object, const Object_t *prototype, ...)
         LOG_ERR("Attempting to create an object that is NULL, please preallocate.");
     } else {
         LOG_DEBUG("Prototype is valid, creating Object of Class: %s",
-                  class_name_or_null(prototype->class_id));
+                  ClassNameOrNull(prototype->class_id));
         LOG_DEBUG_FLUSH();
         object->class_id = prototype->class_id;
         object->INIT = prototype->INIT;
@@ -158,7 +159,7 @@ int Object_Create(Object_t *object, const Object_t *prototype, ...)
 
         /* Looked up only when a line needs it: the lookup itself logs an
          * unregistered class, which a successful creation must not. */
-        const auto name = [prototype] { return class_name_or_null(prototype->class_id); };
+        const auto name = [prototype] { return ClassNameOrNull(prototype->class_id); };
         bool slots_ok = false;
         if (!object->INIT)
             LOG_ERR("Failed to setup Object INIT function - Class:%s", name());
@@ -191,17 +192,19 @@ int Object_Create(Object_t *object, const Object_t *prototype, ...)
             if (result != -1)
                 return 0;
             LOG_ERR("Failed to initialise Object - Class: %s, ID: %d",
-                    class_name_or_null(prototype->class_id), object->id);
+                    ClassNameOrNull(prototype->class_id), object->id);
         }
     }
-    LOG_WARN("Could not create object of Class %s", class_name_or_null(prototype->class_id));
+    LOG_WARN("Could not create object of Class %s", ClassNameOrNull(prototype->class_id));
     return -1;
 }
 
 Object_t *Object_Alloc(int count)
 {
-    Object_t *block = count > 0 ? static_cast<Object_t *>(Mem_Calloc(static_cast<size_t>(count), sizeof(Object_t)))
-                                : nullptr;
+    Object_t *block =
+        count > 0
+            ? static_cast<Object_t *>(Mem_Calloc(static_cast<size_t>(count), sizeof(Object_t)))
+            : nullptr;
     if (!block)
         LOG_ERR("Could not allocate for Object.");
     return block;

@@ -31,11 +31,11 @@ struct World_t;
 typedef struct Object_t Object_t;
 
 struct Object_t {
-    void *data;        /* class-private block, owned by the object */
+    void *data; /* class-private block, owned by the object */
     int32_t class_id;
-    int32_t id;        /* never reused within a run */
+    int32_t id; /* never reused within a run */
     SDL_Rect hitbox;
-    int32_t draw_x;    /* offset from the hitbox corner to the sprite corner */
+    int32_t draw_x; /* offset from the hitbox corner to the sprite corner */
     int32_t draw_y;
     int32_t dead;
     int32_t collision;

@@ -50,7 +50,8 @@ int World_Create(World_t *world, int max_fish)
      * never allocates. */
     int start_y = 0;
     for (int i = 0; i < max_fish; ++i) {
-        if (Object_Create(&entities[i], &FishPrototype, &start_y, "FishDead", (void *)nullptr) != 0) {
+        if (Object_Create(&entities[i], &FishPrototype, &start_y, "FishDead", (void *)nullptr) !=
+            0) {
             LOG_ERR("Could not initialise fish array!");
             return -1;
         }

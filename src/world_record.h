@@ -13,9 +13,9 @@ extern "C" {
 #endif
 
 typedef struct World_t {
-    Object_t *player;     /* always the last record of entities */
-    Object_t *entities;   /* max_fish + 1 records */
-    int32_t *alive;       /* max_fish + 1 flags */
+    Object_t *player;   /* always the last record of entities */
+    Object_t *entities; /* max_fish + 1 records */
+    int32_t *alive;     /* max_fish + 1 flags */
     int32_t next_slot;
     int32_t max_fish;
     int32_t fish_count;

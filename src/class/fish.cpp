@@ -17,7 +17,8 @@ namespace {
 /* The routine for a template's ai_type, or null (logged) when out of range. */
 FishAI_t RoutineFor(const FishTemplate *tmpl)
 {
-    if (!tmpl || tmpl->ai_type < 0 || tmpl->ai_type >= Fish_AICount() || !Fish_GetAI(tmpl->ai_type)) {
+    if (!tmpl || tmpl->ai_type < 0 || tmpl->ai_type >= Fish_AICount() ||
+        !Fish_GetAI(tmpl->ai_type)) {
         LOG_ERR("Invalid AI type in fish template!");
         return nullptr;
     }

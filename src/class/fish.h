@@ -27,7 +27,7 @@ typedef struct FishTemplate {
     int32_t ai_type;
     int32_t collision;
     int32_t animated;
-    Sprite_t *sprite;     /* borrowed from the image store */
+    Sprite_t *sprite; /* borrowed from the image store */
     int32_t draw_x;
     int32_t draw_y;
     int32_t hitbox_w;
@@ -48,9 +48,9 @@ typedef int (*FishAI_t)(Object_t *fish, struct World_t *world);
 /* Makes the catalogue with room for capacity types: 0 or -1. */
 int Fish_Load_Init(int capacity);
 /* Adds a fish type (name copied, sprite looked up in the image store): 0 or -1. */
-int Fish_Load(const char *name, int animated, const char *sprite_name,
-              int hitbox_w, int hitbox_h, int draw_x, int draw_y, int ai_type,
-              float speed, float speed2, int points, int collision);
+int Fish_Load(const char *name, int animated, const char *sprite_name, int hitbox_w, int hitbox_h,
+              int draw_x, int draw_y, int ai_type, float speed, float speed2, int points,
+              int collision);
 /* The type index of name, or -1. */
 int Fish_FindType(const char *name);
 /* Releases the catalogue; returns 0. */
@@ -73,7 +73,8 @@ int Class_LoadFish(void);
 int Fish_Init(Object_t *fish, va_list args);
 /* Turns the record in world slot into a new live fish of type_name at
  * start_y: 0 or -1. */
-int Fish_Remake(Object_t *fish, struct World_t *world, int slot, int start_y, const char *type_name);
+int Fish_Remake(Object_t *fish, struct World_t *world, int slot, int start_y,
+                const char *type_name);
 /* The common end of every movement pattern: frees the slot of a dead fish
  * (scoring an eaten one), ages it and places its sprite. 0 or -1. */
 int Fish_Update(Object_t *fish, struct World_t *world);

@@ -13,7 +13,7 @@
 
 namespace {
 
-enum { SWORD_TIP_END = 20 };
+constexpr int kSwordTipEnd = 20;
 
 /* Truncates toward zero; a value int32 cannot hold (NaN from a zero speed,
  * say) leaves the coordinate where it was instead of being undefined. */
@@ -98,7 +98,7 @@ int fish_ai_sword(Object_t *fish, World_t *world)
         box.x = -box.w;
     } else if (data->speed2 >= static_cast<float>(data->age)) {
         /* Edge in a pixel a tick until the tip shows, then wait. */
-        if (box.x + box.w <= SWORD_TIP_END)
+        if (box.x + box.w <= kSwordTipEnd)
             box.x += 1;
     } else {
         box.x = StepBy(box.x, data->speed);

@@ -10,17 +10,18 @@
 
 namespace {
 
-enum { LOAD_NONE = 0, LOAD_ACCEPTING = 1 };
-enum { AI_ROUTINE_MAX = 5 };
+constexpr int32_t kLoadNone = 0;
+constexpr int32_t kLoadAccepting = 1;
+constexpr int kAiRoutineMax = 5;
 
 struct Catalogue {
     int32_t capacity = -1;
     int32_t count = 0;
-    int32_t loading = LOAD_NONE;
+    int32_t loading = kLoadNone;
     char **names = nullptr;
     FishData *data = nullptr;
     FishTemplate *templates = nullptr;
-    FishAI_t routines[AI_ROUTINE_MAX] = {};
+    FishAI_t routines[kAiRoutineMax] = {};
     int32_t routine_count = 0;
 };
 
@@ -43,20 +44,21 @@ int Fish_Load_Init(int capacity)
         LOG_ERR("Invalid parameter for number of fish!");
         return -1;
     }
-    if (g_cat.loading != LOAD_NONE) {
+    if (g_cat.loading != kLoadNone) {
         LOG_ERR("Invalid loading state for fish data!");
         return -1;
     }
 
     /* A table that cannot be had is left null: every Fish_Load then says so. */
-    g_cat.data = static_cast<FishData *>(Mem_Calloc(static_cast<size_t>(capacity), sizeof(FishData)));
-    g_cat.templates =
-        static_cast<FishTemplate *>(Mem_Calloc(static_cast<size_t>(capacity), sizeof(FishTemplate)));
+    g_cat.data =
+        static_cast<FishData *>(Mem_Calloc(static_cast<size_t>(capacity), sizeof(FishData)));
+    g_cat.templates = static_cast<FishTemplate *>(
+        Mem_Calloc(static_cast<size_t>(capacity), sizeof(FishTemplate)));
     g_cat.names = static_cast<char **>(Mem_Calloc(static_cast<size_t>(capacity), sizeof(char *)));
 
     g_cat.capacity = capacity;
     g_cat.count = 0;
-    g_cat.loading = LOAD_ACCEPTING;
+    g_cat.loading = kLoadAccepting;
 
     /* Indexed by ai_type: the order is the enumeration's. */
     g_cat.routine_count = 0;
@@ -68,9 +70,9 @@ int Fish_Load_Init(int capacity)
     return 0;
 }
 
-int Fish_Load(const char *name, int animated, const char *sprite_name,
-              int hitbox_w, int hitbox_h, int draw_x, int draw_y, int ai_type,
-              float speed, float speed2, int points, int collision)
+int Fish_Load(const char *name, int animated, const char *sprite_name, int hitbox_w, int hitbox_h,
+              int draw_x, int draw_y, int ai_type, float speed, float speed2, int points,
+              int collision)
 {
     const char *shown = name ? name : "(null)";
     char *copy = nullptr;
@@ -82,7 +84,7 @@ int Fish_Load(const char *name, int animated, const char *sprite_name,
         LOG_ERR("Arrays are NULL, check Fish_Data_Init() is called.");
         goto fail;
     }
-    if (g_cat.loading != LOAD_ACCEPTING) {
+    if (g_cat.loading != kLoadAccepting) {
         LOG_ERR("Invalid Fish loading state.");
         goto fail;
     }

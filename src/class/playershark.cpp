@@ -22,23 +22,23 @@ int32_t *g_input = nullptr;
 Object_t *g_collisions[PLAYER_MAX_COLLISIONS];
 int g_collision_count = 0;
 
-constexpr int SHARK_HITBOX_W = 92;
-constexpr int SHARK_HITBOX_H = 18;
-constexpr int SHARK_DRAW_OFFSET = -11;
-constexpr int SHARK_START_HEALTH = 3;
+constexpr int kSharkHitboxW = 92;
+constexpr int kSharkHitboxH = 18;
+constexpr int kSharkDrawOffset = -11;
+constexpr int kSharkStartHealth = 3;
 /* The mouth sits just past the hitbox's right edge. */
-constexpr int MOUTH_X = 95;
-constexpr int MOUTH_A_Y = 13;
-constexpr int MOUTH_B_Y = 8;
-constexpr int BITE_FRAMES = 48;
-constexpr int BITE_COOLDOWN = 9;
-constexpr int HURT_FRAMES = 37;
-constexpr float SPEED_Y = 3.0f;
-constexpr float SPEED_X = 3.4f;
-constexpr int MIN_X = -87;
-constexpr int MAX_X = 720;
-constexpr int MIN_Y = -9;
-constexpr int MAX_Y = 391;
+constexpr int kMouthX = 95;
+constexpr int kMouthAY = 13;
+constexpr int kMouthBY = 8;
+constexpr int kBiteFrames = 48;
+constexpr int kBiteCooldown = 9;
+constexpr int kHurtFrames = 37;
+constexpr float kSpeedY = 3.0f;
+constexpr float kSpeedX = 3.4f;
+constexpr int kMinX = -87;
+constexpr int kMaxX = 720;
+constexpr int kMinY = -9;
+constexpr int kMaxY = 391;
 
 /* Without an input table every control counts as released. */
 bool Held(int code)
@@ -156,10 +156,10 @@ int Player_CheckCollision(Object_t *entity, struct World_t *world)
         return -1;
     }
 
-    const int ax = player->hitbox.x + MOUTH_X;
-    const int ay = player->hitbox.y + MOUTH_A_Y;
-    const int bx = player->hitbox.x + MOUTH_X;
-    const int by = player->hitbox.y + MOUTH_B_Y;
+    const int ax = player->hitbox.x + kMouthX;
+    const int ay = player->hitbox.y + kMouthAY;
+    const int bx = player->hitbox.x + kMouthX;
+    const int by = player->hitbox.y + kMouthBY;
 
     if (!SDL_HasIntersection(&entity->hitbox, &player->hitbox))
         return 0;
@@ -167,8 +167,8 @@ int Player_CheckCollision(Object_t *entity, struct World_t *world)
     switch (entity->collision) {
     case COLLISION_FISH:
     case COLLISION_POISON: {
-        LOG_DEBUG("Hello there fishy - x,y: %d,%d / w,h: %d,%d AGAINST: %d,%d.",
-                  entity->hitbox.x, entity->hitbox.y, entity->hitbox.w, entity->hitbox.h, ax, ay);
+        LOG_DEBUG("Hello there fishy - x,y: %d,%d / w,h: %d,%d AGAINST: %d,%d.", entity->hitbox.x,
+                  entity->hitbox.y, entity->hitbox.w, entity->hitbox.h, ax, ay);
         if (!entity->COLLISION)
             return 0;
         int hit = entity->COLLISION(entity, static_cast<float>(ax), static_cast<float>(ay));
@@ -245,13 +245,13 @@ int PlayerShark_Init(Object_t *shark, va_list args)
         return -1;
     }
 
-    shark->hitbox.w = SHARK_HITBOX_W;
-    shark->hitbox.h = SHARK_HITBOX_H;
-    shark->draw_x = SHARK_DRAW_OFFSET;
-    shark->draw_y = SHARK_DRAW_OFFSET;
+    shark->hitbox.w = kSharkHitboxW;
+    shark->hitbox.h = kSharkHitboxH;
+    shark->draw_x = kSharkDrawOffset;
+    shark->draw_y = kSharkDrawOffset;
     shark->sprite.dst.x = shark->hitbox.x + shark->draw_x;
     shark->sprite.dst.y = shark->hitbox.y + shark->draw_y;
-    data->health = SHARK_START_HEALTH;
+    data->health = kSharkStartHealth;
     data->hurt_timer = 0;
     return 0;
 }
@@ -266,14 +266,14 @@ int PlayerShark_Update(Object_t *shark, struct World_t *world)
     SharkData *d = static_cast<SharkData *>(shark->data);
 
     /* Up wins over down, left over right. */
-    const float vy = Held(INPUT_UP) ? -SPEED_Y : (Held(INPUT_DOWN) ? SPEED_Y : 0.0f);
-    const float vx = Held(INPUT_LEFT) ? -SPEED_X : (Held(INPUT_RIGHT) ? SPEED_X : 0.0f);
+    const float vy = Held(INPUT_UP) ? -kSpeedY : (Held(INPUT_DOWN) ? kSpeedY : 0.0f);
+    const float vx = Held(INPUT_LEFT) ? -kSpeedX : (Held(INPUT_RIGHT) ? kSpeedX : 0.0f);
 
     /* One bite per press: bite_ready comes back only with a release. */
     if (Held(INPUT_BITE)) {
         if (d->biting == 0 && d->bite_cooldown <= 0 && d->bite_ready == 1) {
             d->biting = 1;
-            d->bite_timer = BITE_FRAMES;
+            d->bite_timer = kBiteFrames;
             Image_SetSprite(&shark->sprite, d->bite_sprite);
             d->bite_ready = 0;
         }
@@ -282,7 +282,7 @@ int PlayerShark_Update(Object_t *shark, struct World_t *world)
             d->biting = 0;
             d->bite_timer = 0;
             Image_SetSprite(&shark->sprite, d->idle_sprite);
-            d->bite_cooldown = BITE_COOLDOWN;
+            d->bite_cooldown = kBiteCooldown;
         }
         d->bite_ready = 1;
     }
@@ -292,7 +292,7 @@ int PlayerShark_Update(Object_t *shark, struct World_t *world)
         if (d->bite_timer <= 0) {
             d->biting = 0;
             Image_SetSprite(&shark->sprite, d->idle_sprite);
-            d->bite_cooldown = BITE_COOLDOWN;
+            d->bite_cooldown = kBiteCooldown;
         }
     }
     if (d->bite_cooldown >= 0)
@@ -310,7 +310,7 @@ int PlayerShark_Update(Object_t *shark, struct World_t *world)
                 static_cast<FishData *>(e->data)->eaten = 1;
         } else if (e->collision == COLLISION_HARM && d->hurt_timer <= 0) {
             --d->health;
-            d->hurt_timer = HURT_FRAMES;
+            d->hurt_timer = kHurtFrames;
             LOG_INFO("Ow! %d", d->health);
         } else if ((e->collision == COLLISION_POISON && d->biting == 1) ||
                    e->collision == COLLISION_DEATH) {
@@ -321,14 +321,14 @@ int PlayerShark_Update(Object_t *shark, struct World_t *world)
     shark->hitbox.y = Step(shark->hitbox.y, vy);
     shark->hitbox.x = Step(shark->hitbox.x, vx);
 
-    if (shark->hitbox.x < MIN_X)
-        shark->hitbox.x = MIN_X;
-    else if (shark->hitbox.x > MAX_X)
-        shark->hitbox.x = MAX_X;
-    if (shark->hitbox.y < MIN_Y)
-        shark->hitbox.y = MIN_Y;
-    else if (shark->hitbox.y > MAX_Y)
-        shark->hitbox.y = MAX_Y;
+    if (shark->hitbox.x < kMinX)
+        shark->hitbox.x = kMinX;
+    else if (shark->hitbox.x > kMaxX)
+        shark->hitbox.x = kMaxX;
+    if (shark->hitbox.y < kMinY)
+        shark->hitbox.y = kMinY;
+    else if (shark->hitbox.y > kMaxY)
+        shark->hitbox.y = kMaxY;
 
     if (d->health < 0)
         d->health = 0;

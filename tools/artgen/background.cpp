@@ -4,17 +4,18 @@
 
 namespace artgen {
 
-Image draw_background() {
+Image DrawBackground()
+{
     Image img(kSceneW, kSceneH, Rgb{0, 0, 0});
-    paint_water(img);
-    paint_far_ridges(img);
-    paint_weed(img, false);
-    paint_rocks(img);
-    paint_sand(img);
-    paint_rock_shadows(img);
-    paint_weed(img, true);
-    paint_bubbles(img);
+    PaintWater(img);
+    PaintFarRidges(img);
+    PaintWeed(img, false);
+    PaintRocks(img);
+    PaintSand(img);
+    PaintRockShadows(img);
+    PaintWeed(img, true);
+    PaintBubbles(img);
     return img;
 }
 
-}  // namespace artgen
+} // namespace artgen

@@ -5,6 +5,6 @@
 
 namespace artgen {
 
-Image draw_background();
+Image DrawBackground();
 
-}  // namespace artgen
+} // namespace artgen

@@ -13,22 +13,25 @@ constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kMaskBytes = 12;
 constexpr std::uint32_t kPixelOffset = kFileHeaderSize + kInfoHeaderSize + kMaskBytes;
 constexpr std::uint32_t kBiBitfields = 3;
-constexpr std::uint32_t kPixelsPerMetre = 2835;  // 72 dpi
+constexpr std::uint32_t kPixelsPerMetre = 2835; // 72 dpi
 
 // Little-endian byte by byte, so the file is the same on any host.
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
+void Put16(std::vector<std::uint8_t> &out, std::uint32_t v)
+{
     out.push_back(static_cast<std::uint8_t>(v & 0xFFu));
     out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFFu));
 }
 
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    put16(out, v & 0xFFFFu);
-    put16(out, v >> 16);
+void Put32(std::vector<std::uint8_t> &out, std::uint32_t v)
+{
+    Put16(out, v & 0xFFFFu);
+    Put16(out, v >> 16);
 }
 
-}  // namespace
+} // namespace
 
-void write_bmp(const Image& img, const std::string& path) {
+void WriteBmp(const Image &img, const std::string &path)
+{
     const auto w = static_cast<std::uint32_t>(img.width());
     const auto h = static_cast<std::uint32_t>(img.height());
     const std::uint32_t pixel_bytes = w * h * 4;
@@ -38,26 +41,26 @@ void write_bmp(const Image& img, const std::string& path) {
 
     out.push_back('B');
     out.push_back('M');
-    put32(out, kPixelOffset + pixel_bytes);
-    put16(out, 0);
-    put16(out, 0);
-    put32(out, kPixelOffset);
+    Put32(out, kPixelOffset + pixel_bytes);
+    Put16(out, 0);
+    Put16(out, 0);
+    Put32(out, kPixelOffset);
 
-    put32(out, kInfoHeaderSize);
-    put32(out, w);
-    put32(out, h);  // positive height: rows go bottom-up
-    put16(out, 1);  // planes
-    put16(out, 32);
-    put32(out, kBiBitfields);
-    put32(out, pixel_bytes);
-    put32(out, kPixelsPerMetre);
-    put32(out, kPixelsPerMetre);
-    put32(out, 0);  // colours used
-    put32(out, 0);  // important colours
+    Put32(out, kInfoHeaderSize);
+    Put32(out, w);
+    Put32(out, h); // positive height: rows go bottom-up
+    Put16(out, 1); // planes
+    Put16(out, 32);
+    Put32(out, kBiBitfields);
+    Put32(out, pixel_bytes);
+    Put32(out, kPixelsPerMetre);
+    Put32(out, kPixelsPerMetre);
+    Put32(out, 0); // colours used
+    Put32(out, 0); // important colours
 
-    put32(out, 0x00FF0000u);  // red
-    put32(out, 0x0000FF00u);  // green
-    put32(out, 0x000000FFu);  // blue
+    Put32(out, 0x00FF0000u); // red
+    Put32(out, 0x0000FF00u); // green
+    Put32(out, 0x000000FFu); // blue
 
     for (int y = img.height() - 1; y >= 0; --y) {
         for (int x = 0; x < img.width(); ++x) {
@@ -70,9 +73,11 @@ void write_bmp(const Image& img, const std::string& path) {
     }
 
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    if (!f) throw std::runtime_error("cannot open " + path + " for writing");
-    f.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    if (!f) throw std::runtime_error("failed writing " + path);
+    if (!f)
+        throw std::runtime_error("cannot open " + path + " for writing");
+    f.write(reinterpret_cast<const char *>(out.data()), static_cast<std::streamsize>(out.size()));
+    if (!f)
+        throw std::runtime_error("failed writing " + path);
 }
 
-}  // namespace artgen
+} // namespace artgen

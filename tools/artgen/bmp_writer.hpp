@@ -8,6 +8,6 @@
 namespace artgen {
 
 // Throws std::runtime_error when the file cannot be written.
-void write_bmp(const Image& img, const std::string& path);
+void WriteBmp(const Image &img, const std::string &path);
 
-}  // namespace artgen
+} // namespace artgen

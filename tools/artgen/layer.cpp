@@ -5,19 +5,25 @@
 namespace artgen {
 
 Layer::Layer(int width, int height)
-    : w_(width), h_(height), tone_(static_cast<std::size_t>(width * height), 0) {}
+    : w_(width), h_(height), tone_(static_cast<std::size_t>(width * height), 0)
+{}
 
-void Layer::stamp(int x, int y, int t) {
-    if (x < 0 || y < 0 || x >= w_ || y >= h_) return;
+void Layer::stamp(int x, int y, int t)
+{
+    if (x < 0 || y < 0 || x >= w_ || y >= h_)
+        return;
     tone_[static_cast<std::size_t>(y * w_ + x)] = static_cast<std::uint8_t>(t);
 }
 
-int Layer::tone(int x, int y) const {
-    if (x < 0 || y < 0 || x >= w_ || y >= h_) return 0;
+int Layer::tone(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= w_ || y >= h_)
+        return 0;
     return tone_[static_cast<std::size_t>(y * w_ + x)];
 }
 
-void Layer::composite(Image& img, const std::vector<Rgb>& palette, Rgb outline, int haze) const {
+void Layer::composite(Image &img, const std::vector<Rgb> &palette, Rgb outline, int haze) const
+{
     for (int y = 0; y < h_ && y < img.height(); ++y) {
         for (int x = 0; x < w_ && x < img.width(); ++x) {
             const int t = tone(x, y);
@@ -29,9 +35,9 @@ void Layer::composite(Image& img, const std::vector<Rgb>& palette, Rgb outline, 
             } else {
                 continue;
             }
-            img.set(x, y, mix(c, img.get(x, y), haze));
+            img.set(x, y, Mix(c, img.get(x, y), haze));
         }
     }
 }
 
-}  // namespace artgen
+} // namespace artgen

@@ -21,11 +21,11 @@ public:
     // Draws the marked pixels with palette[tone - 1] and a rim of `outline`
     // around them, letting the water behind show through by haze/256 so
     // farther scenery sinks into the distance.
-    void composite(Image& img, const std::vector<Rgb>& palette, Rgb outline, int haze) const;
+    void composite(Image &img, const std::vector<Rgb> &palette, Rgb outline, int haze) const;
 
 private:
     int w_, h_;
     std::vector<std::uint8_t> tone_;
 };
 
-}  // namespace artgen
+} // namespace artgen

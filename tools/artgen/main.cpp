@@ -13,7 +13,8 @@
 
 namespace fs = std::filesystem;
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv)
+{
     if (argc != 3) {
         std::cerr << "usage: finmaw_artgen <output folder> <sprite map folder>\n";
         return 2;
@@ -22,12 +23,12 @@ int main(int argc, char** argv) {
     const fs::path map_dir = argv[2];
     try {
         fs::create_directories(out_dir);
-        for (const char* map : {"shark.txt", "fish_01.txt", "font.txt"}) {
-            const artgen::Sheet sheet = artgen::read_sheet((map_dir / map).string());
-            artgen::write_bmp(sheet.image, (out_dir / sheet.file_name).string());
+        for (const char *map : {"shark.txt", "fish_01.txt", "font.txt"}) {
+            const artgen::Sheet sheet = artgen::ReadSheet((map_dir / map).string());
+            artgen::WriteBmp(sheet.image, (out_dir / sheet.file_name).string());
         }
-        artgen::write_bmp(artgen::draw_background(), (out_dir / "back.bmp").string());
-    } catch (const std::exception& e) {
+        artgen::WriteBmp(artgen::DrawBackground(), (out_dir / "back.bmp").string());
+    } catch (const std::exception &e) {
         std::cerr << "finmaw_artgen: " << e.what() << '\n';
         return 1;
     }

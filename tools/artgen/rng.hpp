@@ -10,7 +10,8 @@ class XorShift32 {
 public:
     explicit XorShift32(std::uint32_t seed) : s_(seed ? seed : 0x9E3779B9u) {}
 
-    std::uint32_t next() {
+    std::uint32_t next()
+    {
         s_ ^= s_ << 13;
         s_ ^= s_ >> 17;
         s_ ^= s_ << 5;
@@ -18,7 +19,8 @@ public:
     }
 
     // Uniform-enough integer in [lo, hi]; the slight modulo bias does not matter for art.
-    int range(int lo, int hi) {
+    int range(int lo, int hi)
+    {
         const auto span = static_cast<std::uint32_t>(hi - lo + 1);
         return lo + static_cast<int>(next() % span);
     }
@@ -27,4 +29,4 @@ private:
     std::uint32_t s_;
 };
 
-}  // namespace artgen
+} // namespace artgen

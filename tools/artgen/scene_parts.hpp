@@ -1,4 +1,4 @@
-// The pieces of the background, painted back to front by draw_background().
+// The pieces of the background, painted back to front by DrawBackground().
 #pragma once
 
 #include "image.hpp"
@@ -9,22 +9,22 @@ inline constexpr int kSceneW = 800;
 inline constexpr int kSceneH = 400;
 
 // Water colour by depth plus soft light rays from the surface.
-void paint_water(Image& img);
+void PaintWater(Image &img);
 
 // Row where the sand starts in column x.
-int sand_top(int x);
+int SandTop(int x);
 
 // Hazy rock ridges far behind, for depth.
-void paint_far_ridges(Image& img);
+void PaintFarRidges(Image &img);
 // The sandy floor with its grain and ripples.
-void paint_sand(Image& img);
+void PaintSand(Image &img);
 // Boulders, painted before the sand so the sand covers their feet,
 // and their shadows, painted after it.
-void paint_rocks(Image& img);
-void paint_rock_shadows(Image& img);
+void PaintRocks(Image &img);
+void PaintRockShadows(Image &img);
 // Swaying weed; the far row is faded into the water, the near row is not.
-void paint_weed(Image& img, bool near_row);
+void PaintWeed(Image &img, bool near_row);
 // A few rising bubbles, kept clear of the score.
-void paint_bubbles(Image& img);
+void PaintBubbles(Image &img);
 
-}  // namespace artgen
+} // namespace artgen

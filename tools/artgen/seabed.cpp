@@ -9,11 +9,13 @@ namespace {
 
 constexpr int kSandLevel = 352;
 
-const Noise1D& sand_swell() {
+const Noise1D &SandSwell()
+{
     static const Noise1D n(0x5A4D1u, kSceneW, 110, 6);
     return n;
 }
-const Noise1D& sand_bumps() {
+const Noise1D &SandBumps()
+{
     static const Noise1D n(0xB0A7u, kSceneW, 19, 1);
     return n;
 }
@@ -22,7 +24,7 @@ struct Ridge {
     std::uint32_t seed;
     int level, cell, amplitude;
     Rgb tint;
-    int strength;  // how far the water colour moves toward the tint, /256
+    int strength; // how far the water colour moves toward the tint, /256
 };
 
 // Two rows of far-off rock: the farther is fainter.
@@ -31,15 +33,16 @@ constexpr std::array<Ridge, 2> kRidges{{
     {0xBEEFu, 324, 90, 16, {16, 42, 76}, 110},
 }};
 
-void paint_ridge(Image& img, const Ridge& r) {
+void PaintRidge(Image &img, const Ridge &r)
+{
     const Noise1D big(r.seed, kSceneW, r.cell, r.amplitude);
     const Noise1D small(r.seed * 7u + 1u, kSceneW, r.cell / 4, r.amplitude / 5);
     for (int x = 0; x < kSceneW; ++x) {
         const int top = r.level + big.at(x) + small.at(x);
-        for (int y = clamp_int(top, 0, kSceneH); y < kSceneH; ++y) {
+        for (int y = ClampInt(top, 0, kSceneH); y < kSceneH; ++y) {
             // Half strength on the crest softens the edge.
             const int strength = y == top ? r.strength / 2 : r.strength;
-            img.set(x, y, mix(img.get(x, y), r.tint, strength));
+            img.set(x, y, Mix(img.get(x, y), r.tint, strength));
         }
     }
 }
@@ -47,37 +50,45 @@ void paint_ridge(Image& img, const Ridge& r) {
 constexpr Rgb kSandTop{172, 162, 120};
 constexpr Rgb kSandBottom{126, 114, 86};
 
-}  // namespace
+} // namespace
 
-int sand_top(int x) {
-    x = clamp_int(x, 0, kSceneW - 1);
-    return kSandLevel + sand_swell().at(x) + sand_bumps().at(x);
+int SandTop(int x)
+{
+    x = ClampInt(x, 0, kSceneW - 1);
+    return kSandLevel + SandSwell().at(x) + SandBumps().at(x);
 }
 
-void paint_far_ridges(Image& img) {
-    for (const Ridge& r : kRidges) paint_ridge(img, r);
+void PaintFarRidges(Image &img)
+{
+    for (const Ridge &r : kRidges)
+        PaintRidge(img, r);
 }
 
-void paint_sand(Image& img) {
+void PaintSand(Image &img)
+{
     XorShift32 rng(0x5A5Du);
     const Noise1D patches(0x9A7Cu, kSceneW, 60, 6);
     for (int x = 0; x < kSceneW; ++x) {
-        const int top = sand_top(x);
+        const int top = SandTop(x);
         for (int y = top; y < kSceneH; ++y) {
             const int d = y - top;
-            Rgb c = mix(kSandTop, kSandBottom, d * 256 / (kSceneH - kSandLevel + 6));
-            if (d == 0) c = brighten(c, 16);
-            else if (d == 1) c = brighten(c, 7);
+            Rgb c = Mix(kSandTop, kSandBottom, d * 256 / (kSceneH - kSandLevel + 6));
+            if (d == 0)
+                c = Brighten(c, 16);
+            else if (d == 1)
+                c = Brighten(c, 7);
             // Slanted ripples, broad patches and fine grain.
-            const int ripple = isin(x * 6 + d * 50 + isin(x * 2) / 20);
-            c = brighten(c, ripple * 6 / 1024 + patches.at(x));
+            const int ripple = ISin(x * 6 + d * 50 + ISin(x * 2) / 20);
+            c = Brighten(c, ripple * 6 / 1024 + patches.at(x));
             const std::uint32_t roll = rng.next() % 100u;
             int grain = rng.range(-4, 4);
-            if (roll < 2) grain -= 18;
-            else if (roll < 4) grain += 12;
-            img.set(x, y, brighten(c, grain));
+            if (roll < 2)
+                grain -= 18;
+            else if (roll < 4)
+                grain += 12;
+            img.set(x, y, Brighten(c, grain));
         }
     }
 }
 
-}  // namespace artgen
+} // namespace artgen

@@ -22,6 +22,6 @@ struct Sheet {
 };
 
 // Throws std::runtime_error with file and line on any mistake in the map.
-Sheet read_sheet(const std::string& path);
+Sheet ReadSheet(const std::string &path);
 
-}  // namespace artgen
+} // namespace artgen

@@ -21,20 +21,22 @@ constexpr std::array<Stop, 5> kDepth{{
     {kSceneH, {12, 38, 80}},
 }};
 
-Rgb depth_colour(int y) {
+Rgb DepthColour(int y)
+{
     for (std::size_t i = 1; i < kDepth.size(); ++i) {
-        const Stop& a = kDepth[i - 1];
-        const Stop& b = kDepth[i];
-        if (y <= b.y) return mix(a.c, b.c, (y - a.y) * 256 / (b.y - a.y));
+        const Stop &a = kDepth[i - 1];
+        const Stop &b = kDepth[i];
+        if (y <= b.y)
+            return Mix(a.c, b.c, (y - a.y) * 256 / (b.y - a.y));
     }
     return kDepth.back().c;
 }
 
 struct Ray {
-    int x;          // centre where it leaves the surface
-    int half_w;     // half width at the surface
-    int strength;   // peak brightening, out of 256
-    int length;     // depth where it has faded out
+    int x;        // centre where it leaves the surface
+    int half_w;   // half width at the surface
+    int strength; // peak brightening, out of 256
+    int length;   // depth where it has faded out
 };
 
 constexpr std::array<Ray, 7> kRays{{
@@ -50,15 +52,19 @@ constexpr std::array<Ray, 7> kRays{{
 constexpr Rgb kLight{196, 238, 246};
 
 // Sun from the upper left: rays drift right by 3 px every 8 rows and widen.
-int ray_light(int x, int y) {
+int RayLight(int x, int y)
+{
     int total = 0;
-    for (const Ray& r : kRays) {
-        if (y >= r.length) continue;
+    for (const Ray &r : kRays) {
+        if (y >= r.length)
+            continue;
         const int centre = r.x + y * 3 / 8;
         const int half = r.half_w + y / 10;
         int d = x - centre;
-        if (d < 0) d = -d;
-        if (d >= half) continue;
+        if (d < 0)
+            d = -d;
+        if (d >= half)
+            continue;
         const int across = (half - d) * 256 / half;
         const int soft = across * across / 256;
         const int fade = (r.length - y) * 256 / r.length;
@@ -68,24 +74,27 @@ int ray_light(int x, int y) {
 }
 
 // Gentle shimmer just under the surface.
-int surface_light(int x, int y) {
+int SurfaceLight(int x, int y)
+{
     constexpr int kBand = 14;
-    if (y >= kBand) return 0;
-    const int wave = isin(x * 5 + isin(x * 2) / 40) + isin(x * 11 + 40) / 2;  // -1536..1536
+    if (y >= kBand)
+        return 0;
+    const int wave = ISin(x * 5 + ISin(x * 2) / 40) + ISin(x * 11 + 40) / 2; // -1536..1536
     const int edge = (kBand - y) * 256 / kBand;
     return (40 + wave * 14 / 1536) * edge / 256;
 }
 
-}  // namespace
+} // namespace
 
-void paint_water(Image& img) {
+void PaintWater(Image &img)
+{
     for (int y = 0; y < kSceneH; ++y) {
-        const Rgb base = depth_colour(y);
+        const Rgb base = DepthColour(y);
         for (int x = 0; x < kSceneW; ++x) {
-            const int light = ray_light(x, y) + surface_light(x, y);
-            img.set(x, y, mix(base, kLight, light));
+            const int light = RayLight(x, y) + SurfaceLight(x, y);
+            img.set(x, y, Mix(base, kLight, light));
         }
     }
 }
 
-}  // namespace artgen
+} // namespace artgen

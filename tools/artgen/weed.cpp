@@ -15,9 +15,9 @@ enum class Kind { Ribbon, Kelp };
 struct Strand {
     Kind kind;
     int x, height;
-    int phase, wave;  // degrees at the root, degrees per pixel of height
-    int sway;         // side-to-side swing at the tip
-    int width;        // ribbon width at the root, or kelp blade length
+    int phase, wave; // degrees at the root, degrees per pixel of height
+    int sway;        // side-to-side swing at the tip
+    int width;       // ribbon width at the root, or kelp blade length
 };
 
 constexpr std::array<Strand, 7> kFar{{
@@ -48,18 +48,21 @@ constexpr std::array<Strand, 11> kNear{{
 const std::vector<Rgb> kWeedPalette{{110, 176, 100}, {58, 130, 76}, {34, 92, 62}};
 constexpr Rgb kWeedOutline{14, 44, 40};
 
-int centre_at(const Strand& s, int t) {
-    return s.x + s.sway * isin(s.phase + t * s.wave) / 1024 * t / s.height;
+int CentreAt(const Strand &s, int t)
+{
+    return s.x + s.sway * ISin(s.phase + t * s.wave) / 1024 * t / s.height;
 }
 
 // A flat blade that twists as it rises: its width pulses and tapers.
-void stamp_ribbon(Layer& layer, const Strand& s, int root) {
+void StampRibbon(Layer &layer, const Strand &s, int root)
+{
     for (int t = 0; t < s.height; ++t) {
         const int taper = s.width * (s.height - t) / s.height;
-        int twist = isin(s.phase * 2 + t * 6);
-        if (twist < 0) twist = -twist;
+        int twist = ISin(s.phase * 2 + t * 6);
+        if (twist < 0)
+            twist = -twist;
         const int w = 1 + taper * (400 + twist * 5 / 8) / 1024 + (t < 6 ? 0 : 1);
-        const int left = centre_at(s, t) - w / 2;
+        const int left = CentreAt(s, t) - w / 2;
         for (int i = 0; i < w; ++i) {
             const int tone = i == 0 ? 1 : (i == w - 1 && w > 2 ? 3 : 2);
             layer.stamp(left + i, root - t, tone);
@@ -68,11 +71,12 @@ void stamp_ribbon(Layer& layer, const Strand& s, int root) {
 }
 
 // One leaf: rises out from the stalk and droops toward its tip.
-void stamp_blade(Layer& layer, int x, int y, int side, int length) {
+void StampBlade(Layer &layer, int x, int y, int side, int length)
+{
     for (int i = 0; i <= length; ++i) {
         const int bx = x + side * (i * 3 / 4);
         const int by = y - i * 2 / 3 + i * i / (length * 3);
-        const int half = 4 * isin(i * 180 / length) / 1024 / 2 + 1;
+        const int half = 4 * ISin(i * 180 / length) / 1024 / 2 + 1;
         for (int d = -half + 1; d <= half; ++d) {
             const int tone = d == -half + 1 ? 1 : (d == half && half > 1 ? 3 : 2);
             layer.stamp(bx, by + d, tone);
@@ -80,38 +84,44 @@ void stamp_blade(Layer& layer, int x, int y, int side, int length) {
     }
 }
 
-void stamp_kelp(Layer& layer, const Strand& s, int root) {
+void StampKelp(Layer &layer, const Strand &s, int root)
+{
     constexpr int kGap = 13;
     for (int t = 0; t < s.height; ++t) {
-        const int cx = centre_at(s, t);
+        const int cx = CentreAt(s, t);
         layer.stamp(cx, root - t, 1);
         layer.stamp(cx + 1, root - t, 3);
         if (t > 8 && t % kGap == 0) {
             const int side = (t / kGap) % 2 == 0 ? 1 : -1;
             const int length = s.width - (t * 4 / s.height);
-            stamp_blade(layer, side > 0 ? cx + 2 : cx - 1, root - t, side, length);
+            StampBlade(layer, side > 0 ? cx + 2 : cx - 1, root - t, side, length);
         }
     }
     // A topmost blade finishing the stalk.
     const int top = s.height - 1;
-    stamp_blade(layer, centre_at(s, top), root - top, 1, s.width / 2 + 2);
+    StampBlade(layer, CentreAt(s, top), root - top, 1, s.width / 2 + 2);
 }
 
-}  // namespace
+} // namespace
 
-void paint_weed(Image& img, bool near_row) {
+void PaintWeed(Image &img, bool near_row)
+{
     Layer layer(kSceneW, kSceneH);
-    auto draw = [&layer](const Strand& s) {
-        const int root = sand_top(s.x) + 3;  // rooted a little under the sand
-        if (s.kind == Kind::Ribbon) stamp_ribbon(layer, s, root);
-        else stamp_kelp(layer, s, root);
+    auto draw = [&layer](const Strand &s) {
+        const int root = SandTop(s.x) + 3; // rooted a little under the sand
+        if (s.kind == Kind::Ribbon)
+            StampRibbon(layer, s, root);
+        else
+            StampKelp(layer, s, root);
     };
     if (near_row) {
-        for (const Strand& s : kNear) draw(s);
+        for (const Strand &s : kNear)
+            draw(s);
     } else {
-        for (const Strand& s : kFar) draw(s);
+        for (const Strand &s : kFar)
+            draw(s);
     }
     layer.composite(img, kWeedPalette, kWeedOutline, near_row ? 24 : 150);
 }
 
-}  // namespace artgen
+} // namespace artgen
