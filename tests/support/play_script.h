@@ -1,0 +1,66 @@
+/* Playing a started game from a test: keys through the game's own event
+ * handler, frames one after another. */
+#ifndef FINMAW_PLAY_SCRIPT_H
+#define FINMAW_PLAY_SCRIPT_H
+
+#include <initializer_list>
+
+#include "game_main.h"
+#include "share_utils.h"
+
+namespace fmtest {
+
+/* Start-up with the pictures of res, then the frame loop's starting state. */
+inline bool Start(Game_t *game, const char *res = FINMAW_SOURCE_RES_DIR)
+{
+    if (File_InitialiseResourcePathFrom(res) != 0 || Game_Startup(game) != 0)
+        return false;
+    Game_LoopBegin(game);
+    return true;
+}
+
+inline void Press(Game_t *game, std::initializer_list<SDL_Keycode> keys, Uint32 type = SDL_KEYDOWN, Uint8 repeat = 0)
+{
+    SDL_Event e{type};
+    e.key.repeat = repeat;
+    for (SDL_Keycode k : keys) {
+        e.key.keysym.sym = k;
+        Game_HandleEvent(game, &e);
+    }
+}
+
+/* True when every one of n frames succeeded. */
+inline bool Frames(Game_t *game, int n)
+{
+    for (int i = 0; i < n; ++i)
+        if (Game_Frame(game) != 0)
+            return false;
+    return true;
+}
+
+enum PlayFailure { kSpawnLost = 1, kFrameFailed, kQuitIgnored };
+
+/* The hitbox view, health, a bite and steering; a pause over a few frames
+ * and its end (which reopens "run.log"); rounds of every fish kind and
+ * three frames; then Escape and the quit it pushed. Returns 0 or a failure. */
+inline int Play(Game_t *game, int rounds)
+{
+    Press(game, {SDLK_c, SDLK_h, SDLK_SPACE, SDLK_RIGHT, SDLK_DOWN, SDLK_p});
+    if (!Frames(game, 3))
+        return kFrameFailed;
+    Press(game, {SDLK_p});
+    for (int round = 0; round < rounds; ++round) {
+        Press(game, {SDLK_1, SDLK_2, SDLK_3, SDLK_4, SDLK_5, SDLK_6, SDLK_7, SDLK_8});
+        if (round == 0 && game->world.fish_count != 8)
+            return kSpawnLost;
+        if (!Frames(game, 3))
+            return kFrameFailed;
+    }
+    Press(game, {SDLK_ESCAPE});
+    Game_DrainEvents(game);
+    return game->running ? kQuitIgnored : 0;
+}
+
+} // namespace fmtest
+
+#endif
