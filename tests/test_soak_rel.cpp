@@ -9,14 +9,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
+#include <vector>
 #include <cstring>
 #include <random>
 
 #include "class/fish.h"
 #include "class/fish_ai.h"
-#include "game_main.h"
-#include "share_utils.h"
+#include "play_script.h"
 #include "test_support.h"
 
 namespace {
@@ -44,22 +43,14 @@ TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
 {
     fmtest::TempDir dir;
     fmtest::ChdirGuard cd(dir.path());
-    ASSERT_EQ(File_InitialiseResourcePathFrom(FINMAW_SOURCE_RES_DIR), 0);
     static Game_t game;
-    ASSERT_EQ(Game_Startup(&game), 0) << fmtest::ReadFile(dir.path() / "startup.log");
-    Game_LoopBegin(&game);
+    ASSERT_TRUE(fmtest::Start(&game)) << fmtest::ReadFile(dir.path() / "startup.log");
     World_t &w = game.world;
     std::mt19937 rng(20240611u);
     auto chance = [&](double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(rng) < p; };
-    auto send = [&](Uint32 type, SDL_Keycode key) {
-        SDL_Event e{type};
-        e.key.keysym.sym = key;
-        e.key.repeat = rng() % 4 == 0; /* repeats count as presses */
-        Game_HandleEvent(&game, &e);
-    };
+    /* Repeats count as presses. */
+    auto send = [&](Uint32 type, SDL_Keycode key) { fmtest::Press(&game, {key}, type, rng() % 4 == 0); };
     struct { long full, eaten, left, paused, hitbox, high, low; } seen{};
-    std::array<Object_t, GAME_MAX_FISH> was{};
-    std::array<int, GAME_MAX_FISH> was_live{};
     int burst = 0;
     SDL_Keycode burst_key = SDLK_1;
     for (int frame = 1; frame <= 100000; ++frame) {
@@ -90,44 +81,38 @@ TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
         if (frame % 25000 == 0)
             w.score = -7;
 
-        int live = 0;
-        for (int i = 0; i < w.max_fish; ++i)
-            live += w.alive[i] == 1;
-        ASSERT_EQ(w.fish_count, live) << "frame " << frame;
+        SCOPED_TRACE("frame " + std::to_string(frame));
+        ASSERT_EQ(w.fish_count, std::count(w.alive, w.alive + w.max_fish, 1));
         ASSERT_TRUE(w.max_fish == GAME_MAX_FISH && w.entity_count == GAME_MAX_FISH + 1 &&
                     w.player == &w.entities[GAME_MAX_FISH] && w.alive[GAME_MAX_FISH] == 1)
-            << "frame " << frame << ": the shark is not the last record, or not live";
-        std::copy(w.entities, w.entities + GAME_MAX_FISH, was.begin());
-        std::copy(w.alive, w.alive + GAME_MAX_FISH, was_live.begin());
+            << "the shark is not the last record, or not live";
+        const std::vector<Object_t> was(w.entities, w.entities + GAME_MAX_FISH);
+        const std::vector<int> was_live(w.alive, w.alive + GAME_MAX_FISH);
         const int score_before = w.score;
-        ASSERT_EQ(Game_Frame(&game), 0) << "frame " << frame;
-
+        seen.full += w.fish_count == GAME_MAX_FISH;
+        ASSERT_EQ(Game_Frame(&game), 0);
         long expected = std::clamp(score_before, 0, WORLD_SCORE_MAX);
         for (int i = 0; i < GAME_MAX_FISH; ++i) {
             const Object_t &f = w.entities[i];
+            const SDL_Rect &r = f.hitbox, &o = was[i].hitbox;
             const FishData &d = *static_cast<const FishData *>(f.data);
             if (was_live[i] != 1)
                 continue;
             if (game.paused) {
-                ASSERT_TRUE(w.alive[i] == 1 && memcmp(&f.hitbox, &was[i].hitbox, sizeof f.hitbox) == 0)
-                    << "frame " << frame << ": fish " << i << " changed during a pause";
+                ASSERT_TRUE(w.alive[i] == 1 && memcmp(&r, &o, sizeof r) == 0) << "fish " << i << " changed in a pause";
             } else if (was[i].dead == 1) { /* bitten before the frame: gone after its update */
-                ASSERT_TRUE(w.alive[i] == 0 && d.eaten == 1) << "frame " << frame << ": dead fish " << i << " still live";
+                ASSERT_TRUE(w.alive[i] == 0 && d.eaten == 1) << "dead fish " << i << " still live";
                 expected += d.points;
                 ++seen.eaten;
             } else if (w.alive[i] == 0) { /* retired in its own update: it left the screen */
-                const SDL_Rect &r = f.hitbox;
                 const bool off = f.UPDATE == fish_ai_sword ? r.x > 800 : f.UPDATE == fish_ai_crab ? r.y > 400 : r.x < -r.w;
-                ASSERT_TRUE(off && f.dead == 1 && d.eaten == 0) << "frame " << frame << ": fish " << i << " freed at "
-                                                                << r.x << "," << r.y;
+                ASSERT_TRUE(off && f.dead == 1 && d.eaten == 0) << "fish " << i << " freed at " << r.x << "," << r.y;
                 ++seen.left;
             } else {
-                ASSERT_TRUE(Placed(f, was[i])) << "frame " << frame << ": fish " << i << " at " << f.hitbox.x << ","
-                                               << f.hitbox.y << ", was at " << was[i].hitbox.x << "," << was[i].hitbox.y;
+                ASSERT_TRUE(Placed(f, was[i])) << "fish " << i << ": " << r.x << "," << r.y << " from " << o.x << "," << o.y;
             }
         }
-        ASSERT_EQ(w.score, expected) << "frame " << frame << ", score before it " << score_before;
-        seen.full += live == GAME_MAX_FISH;
+        ASSERT_EQ(w.score, expected) << "score before it " << score_before;
         seen.paused += game.paused;
         seen.hitbox += game.hitbox_view;
         seen.high += score_before > WORLD_SCORE_MAX;
