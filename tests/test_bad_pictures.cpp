@@ -7,12 +7,9 @@
 #include <cstring>
 
 #include "child_process.h"
-#include "game_main.h"
 #include "play_script.h"
-#include "share_utils.h"
 
 using namespace fmtest;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -65,7 +62,7 @@ TEST(BadPictures, BrokenSheetFailsTheImageStep)
             std::vector<std::string> needles = {"Started SDL systems.", "Created Window and SDL Surfaces."};
             for (const Sheet *s = kSheets; s != &sheet; ++s)
                 needles.push_back(std::string("Loaded Sprite Sheet: ") + s->name);
-            needles.insert(needles.end(), {"Failed to create SDL_Surface: ", std::string("Failed to load Sprite Sheet: ") + sheet.name,
+            needles.insert(needles.end(), {"Failed to create SDL_Surface: ", "Failed to load Sprite Sheet: " + std::string(sheet.name),
                                            "[ERROR] (game:Main_StartImage():", "Failed to initialise image module data.",
                                            "Closing down systems.", "Cleaning resources...", "All cleaning done."});
             const std::string startup = box.Log("startup.log");
@@ -90,15 +87,15 @@ int PlaySmallSheet(const fs::path &res, const std::string &file)
     static Game_t game;
     if (!Start(&game, (res.string() + "/").c_str()))
         return 60;
-    int status = game.screen->format->BytesPerPixel == 4 && Game_Frame(&game) == 0 ? 0 : 61;
+    const SDL_PixelFormat &fmt = *game.screen->format;
+    const Uint32 rgb = fmt.Rmask | fmt.Gmask | fmt.Bmask, small = SDL_MapRGB(&fmt, kSmallR, kSmallG, kSmallB) & rgb;
+    int status = fmt.BytesPerPixel == 4 && Game_Frame(&game) == 0 ? 0 : 61;
     for (const auto &p : kProbes)
-        for (int y = p.area.y; status == 0 && file == p.file && y < p.area.y + p.area.h; ++y)
-            for (int x = p.area.x; x < p.area.x + p.area.w; ++x) {
-                Uint8 r, g, b; /* a 32-bit screen */
-                SDL_GetRGB(static_cast<const Uint32 *>(game.screen->pixels)[y * game.screen->pitch / 4 + x],
-                           game.screen->format, &r, &g, &b);
-                status = status ? status : (r == kSmallR && g == kSmallG && b == kSmallB) != p.small ? 62 : 0;
-            }
+        for (int i = 0; status == 0 && file == p.file && i < p.area.w * p.area.h; ++i) {
+            const int y = p.area.y + i / p.area.w, x = p.area.x + i % p.area.w; /* a 32-bit screen */
+            const Uint32 pixel = static_cast<const Uint32 *>(game.screen->pixels)[y * game.screen->pitch / 4 + x];
+            status = ((pixel & rgb) == small) != p.small ? 62 : 0;
+        }
     status = status ? status : Play(&game, 3) ? 63 : 0;
     return Game_Shutdown(&game) != 0 ? 64 : status;
 }

@@ -31,10 +31,7 @@ TEST(Program, CleanStartAndQuit)
         EXPECT_TRUE(InOrder(run, {"Starting up...", "Score: 0"})); /* the first frame, before or after the quit */
         /* Start-up, loop and shutdown lines name the entry function; the
          * helpers they call keep their own names. */
-        const struct {
-            const std::string *log;
-            const char *text, *func;
-        } kWriters[] = {
+        const struct { const std::string *log; const char *text, *func; } kWriters[] = {
             {&startup, "Started SDL systems.", "WinMain"},        {&startup, "Created Player in world.", "WinMain"},
             {&run_text, "Quit message recieved.", "WinMain"},     {&run_text, "Score: 0", "WinMain"},
             {&run_text, "Successfully reached end", "WinMain"},   {&run_text, "Closing down systems.", "WinMain"},

@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <vector>
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "class/fish.h"
 #include "class/fish_ai.h"
@@ -20,10 +20,17 @@
 
 namespace {
 
-const SDL_Keycode kSteer[] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_w, SDLK_s, SDLK_a, SDLK_d, SDLK_SPACE};
-/* Keys that do nothing, pressed or released, and key-ups that do nothing. */
-const SDL_Keycode kIdle[] = {SDLK_9, SDLK_0, SDLK_RETURN, SDLK_x};
-const SDL_Keycode kIdleUps[] = {SDLK_ESCAPE, SDLK_1, SDLK_8, SDLK_c, SDLK_h, SDLK_p};
+/* Each frame, each kind of key with its chance (another while its switch
+ * is on), and the chance that it is a release. Keys 9 to x do nothing, and
+ * neither do the key-ups of the last row. */
+const struct { double chance, when_on; int Game_t::*on; double up; std::vector<SDL_Keycode> keys; } kKeys[] = {
+    {0.3, 0, nullptr, 0, {SDLK_1, SDLK_2, SDLK_3, SDLK_4, SDLK_5, SDLK_6, SDLK_7, SDLK_8}},
+    {0.15, 0, nullptr, 0.5, {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_w, SDLK_s, SDLK_a, SDLK_d, SDLK_SPACE}},
+    {0.004, 0, nullptr, 0, {SDLK_h}},
+    {0.002, 0.01, &Game_t::hitbox_view, 0, {SDLK_c}},
+    {0.001, 0.03, &Game_t::paused, 0, {SDLK_p}}, /* short pauses, now and then */
+    {0.01, 0, nullptr, 0.5, {SDLK_9, SDLK_0, SDLK_RETURN, SDLK_x}},
+    {0.01, 0, nullptr, 1, {SDLK_ESCAPE, SDLK_1, SDLK_8, SDLK_c, SDLK_h, SDLK_p}}};
 
 /* Where a live fish may be after an update, given where it was before. */
 bool Placed(const Object_t &f, const Object_t &was)
@@ -51,36 +58,15 @@ TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
     /* Repeats count as presses. */
     auto send = [&](Uint32 type, SDL_Keycode key) { fmtest::Press(&game, {key}, type, rng() % 4 == 0); };
     struct { long full, eaten, left, paused, hitbox, high, low; } seen{};
-    int burst = 0;
-    SDL_Keycode burst_key = SDLK_1;
     for (int frame = 1; frame <= 100000; ++frame) {
-        if (burst > 0) { /* a held number key, auto-repeating until the world is full */
-            --burst;
-            send(SDL_KEYDOWN, burst_key);
-            send(SDL_KEYDOWN, burst_key);
-        } else if (chance(0.0005)) {
-            burst = 40 + static_cast<int>(rng() % 100);
-            burst_key = SDLK_1 + static_cast<int>(rng() % 8);
-        }
-        if (chance(0.3))
-            send(SDL_KEYDOWN, SDLK_1 + static_cast<int>(rng() % 8));
-        if (chance(0.15))
-            send(rng() % 2 ? SDL_KEYDOWN : SDL_KEYUP, kSteer[rng() % 9]);
-        if (chance(0.004))
-            send(SDL_KEYDOWN, SDLK_h);
-        if (chance(game.hitbox_view ? 0.01 : 0.002))
-            send(SDL_KEYDOWN, SDLK_c);
-        if (chance(game.paused ? 0.03 : 0.001)) /* short pauses, now and then */
-            send(SDL_KEYDOWN, SDLK_p);
-        if (chance(0.01))
-            send(rng() % 2 ? SDL_KEYDOWN : SDL_KEYUP, kIdle[rng() % 4]);
-        if (chance(0.01))
-            send(SDL_KEYUP, kIdleUps[rng() % 6]);
-        if (frame % 25000 == 12500) /* scores at either edge, for the clamp */
-            w.score = WORLD_SCORE_MAX - 40;
-        if (frame % 25000 == 0)
-            w.score = -7;
-
+        if (chance(0.0005)) /* a held number key, auto-repeating until the world is full */
+            for (int n = 80 + static_cast<int>(rng() % 200), key = SDLK_1 + static_cast<int>(rng() % 8); n > 0; --n)
+                send(SDL_KEYDOWN, key);
+        for (const auto &k : kKeys)
+            if (chance(k.on && game.*k.on ? k.when_on : k.chance))
+                send(chance(k.up) ? SDL_KEYUP : SDL_KEYDOWN, k.keys[rng() % k.keys.size()]);
+        if (frame % 12500 == 0) /* scores at either edge, for the clamp */
+            w.score = frame % 25000 ? WORLD_SCORE_MAX - 40 : -7;
         SCOPED_TRACE("frame " + std::to_string(frame));
         ASSERT_EQ(w.fish_count, std::count(w.alive, w.alive + w.max_fish, 1));
         ASSERT_TRUE(w.max_fish == GAME_MAX_FISH && w.entity_count == GAME_MAX_FISH + 1 &&
@@ -120,8 +106,8 @@ TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
     }
     /* The random keys reached every path they were meant to. */
     EXPECT_TRUE(seen.full && seen.eaten > 100 && seen.left > 1000 && seen.paused && seen.hitbox && seen.high && seen.low)
-        << seen.full << " full, " << seen.eaten << " eaten, " << seen.left << " left, " << seen.paused << " paused, "
-        << seen.hitbox << " hitbox view, clamps " << seen.high << "/" << seen.low;
+        << "full, eaten, left, paused, hitbox view, clamps: " << seen.full << " " << seen.eaten << " " << seen.left << " "
+        << seen.paused << " " << seen.hitbox << " " << seen.high << " " << seen.low;
     Game_Shutdown(&game);
 }
 

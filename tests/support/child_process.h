@@ -5,7 +5,6 @@
 #ifndef FINMAW_CHILD_PROCESS_H
 #define FINMAW_CHILD_PROCESS_H
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,43 +46,30 @@ inline bool CatchesSigterm(pid_t pid)
     return at != std::string::npos && (std::strtoull(status.c_str() + at + 7, nullptr, 16) >> (SIGTERM - 1)) & 1u;
 }
 
-/* Runs child() in a fork, in folder cwd with stderr going to err_file, and
- * waits for its end. After 120 s, only a safety net against a hang, the
- * child is killed. */
-inline ChildOutcome Spawn(const fs::path &cwd, const fs::path &err_file, const std::function<void()> &child,
-                          Stop stop = Stop::Never)
+/* body in a forked copy of this process, in folder cwd with stderr going
+ * to err_file; the child ends through exit() with body's result, so the
+ * leak check of a sanitizer build runs in it. After 120 s, only a safety
+ * net against a hang, an alarm ends the child. */
+inline ChildOutcome RunInChild(const fs::path &cwd, const fs::path &err_file, const std::function<int()> &body,
+                               Stop stop = Stop::Never)
 {
     fflush(nullptr);
     const pid_t pid = fork();
     if (pid < 0)
         return {};
     if (pid == 0) {
-        const int fd = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(fd, 2);
-        close(fd);
-        if (chdir(cwd.c_str()) != 0)
-            _exit(126);
-        child();
-        _exit(127);
+        alarm(120);
+        exit(freopen(err_file.c_str(), "w", stderr) && chdir(cwd.c_str()) == 0 ? body() : 126);
     }
     int wstatus = 0;
-    for (int i = 0; waitpid(pid, &wstatus, WNOHANG) != pid; ++i) {
+    while (waitpid(pid, &wstatus, WNOHANG) != pid) {
         const bool due = stop == Stop::AfterFirstFrame ? ReadFile(cwd / "run.log").find("Score: 0") != std::string::npos
                                                        : stop == Stop::OnceSdlStarted && CatchesSigterm(pid);
         if (due && kill(pid, SIGTERM) == 0)
             stop = Stop::Never;
-        if (i == 12000)
-            kill(pid, SIGKILL);
         usleep(10000);
     }
     return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -WTERMSIG(wstatus), ReadFile(err_file)};
-}
-
-/* body in a forked copy of this process; the child ends through exit() with
- * body's result, so the leak check of a sanitizer build runs in it. */
-inline ChildOutcome RunInChild(const fs::path &cwd, const fs::path &err_file, const std::function<int()> &body)
-{
-    return Spawn(cwd, err_file, [&] { exit(body()); });
 }
 
 /* A scratch install: the program in bin/ of a temporary folder, a copy of
@@ -104,9 +90,9 @@ struct Sandbox {
     /* Runs the program under the given video driver. */
     ChildOutcome Run(const char *driver, Stop stop) const
     {
-        return Spawn(work, root / "stderr.txt", [&] {
+        return RunInChild(work, root / "stderr.txt", [&] {
             setenv("SDL_VIDEODRIVER", driver, 1);
-            execl((root / "bin" / exe).c_str(), exe.c_str(), static_cast<char *>(nullptr));
+            return execl((root / "bin" / exe).c_str(), exe.c_str(), static_cast<char *>(nullptr));
         }, stop);
     }
     std::string Log(const char *name) const { return ReadFile(work / name); }
