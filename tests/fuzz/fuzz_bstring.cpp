@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kSlots = 4;
 constexpr size_t kMaxLen = 1 << 16; /* keeps a run's memory bounded */
 
 struct Slot { bstring b = nullptr; std::string model; };
@@ -24,61 +23,43 @@ struct Input {
     const uint8_t *p;
     size_t n;
     uint8_t byte() { return n ? (--n, *p++) : 0; }
-    /* Up to 40 bytes of the input, cut at the first zero for a C string. */
-    std::string bytes(bool cstr)
+    /* Operand bytes: up to 40 of the input, kept in own and cut at the first
+     * zero for a C string; or else, on an odd byte, a view of part of the
+     * target's own storage. */
+    tagbstring piece(const Slot &target, std::string &own, bool cstr)
     {
+        if (!cstr && byte() % 2) {
+            const int off = byte() % (target.b->length + 1);
+            return {0, byte() % (target.b->length - off + 1), target.b->data + off};
+        }
         const size_t len = std::min<size_t>(byte() % 41, n);
-        std::string s(reinterpret_cast<const char *>(p), len);
+        own.assign(reinterpret_cast<const char *>(p), len);
         p += len;
         n -= len;
-        return cstr ? s.substr(0, strlen(s.c_str())) : s;
-    }
-    /* Operand bytes: from the input into own, or a view of part of the
-     * target's own storage. The model's copy comes back in text. */
-    tagbstring piece(const Slot &target, std::string &own, std::string &text)
-    {
-        tagbstring v{0, 0, nullptr};
-        if (byte() % 2) {
-            own = bytes(false);
-            v = {0, static_cast<int>(own.size()), reinterpret_cast<unsigned char *>(own.data())};
-        } else {
-            const int len = target.b->length, off = byte() % (len + 1);
-            v = {0, byte() % (len - off + 1), target.b->data + off};
-        }
-        text.assign(reinterpret_cast<const char *>(v.data), static_cast<size_t>(v.length));
-        return v;
+        own.resize(cstr ? strlen(own.c_str()) : len);
+        return {0, static_cast<int>(own.size()), reinterpret_cast<unsigned char *>(own.data())};
     }
 };
 
-/* Left to right, non-overlapping, from pos; nothing when find can't fit. */
-void replace_model(std::string &m, const std::string &find, const std::string &repl, size_t pos)
-{
-    if (pos + find.size() > m.size())
-        return;
-    std::string out = m.substr(0, pos);
-    size_t at = pos;
-    for (size_t hit; (hit = m.find(find, at)) != std::string::npos; at = hit + find.size())
-        out.append(m, at, hit - at) += repl;
-    m = out.append(m, at, std::string::npos);
-}
+std::string text(const tagbstring &v) { return {reinterpret_cast<const char *>(v.data), static_cast<size_t>(v.length)}; }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Input in{data, size};
-    Slot slots[kSlots];
+    Slot slots[4];
     while (in.n) {
         const int op = in.byte() % 9;
-        Slot &a = slots[in.byte() % kSlots], &b = slots[in.byte() % kSlots];
-        std::string own1, own2, fs, rs;
+        Slot &a = slots[in.byte() % 4], &b = slots[in.byte() % 4];
+        std::string own, own2;
         if (op == 0) { /* from a zero-terminated string */
-            const std::string s = in.bytes(true);
+            in.piece(a, own, true);
             bstring_destroy(a.b);
-            a.b = bstring_from_cstr(s.c_str());
-            a.model = s;
+            a.b = bstring_from_cstr(own.c_str());
+            a.model = own;
             REQUIRE(a.b);
-        } else if (op == 1 && b.b && &a != &b) { /* copy b into a; when asked, change b: no shared buffer */
+        } else if (op == 1 && b.b && &a != &b) { /* copy b into a; on an odd byte change b: no shared buffer */
             bstring_destroy(a.b);
             a.b = bstring_copy(b.b);
             a.model = b.model;
@@ -87,32 +68,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 b.model += "x";
             }
         } else if (!a.b || a.model.size() > kMaxLen) {
-            continue;
+            /* no target, or long enough */
         } else if (op == 2 && b.b) { /* append, possibly to itself */
             REQUIRE(bstring_append(a.b, b.b) == 0);
             a.model += b.model;
-        } else if (op == 3) { /* a zero-terminated string */
-            const std::string s = in.bytes(true);
-            REQUIRE(bstring_append_cstr(a.b, s.c_str()) == 0);
-            a.model += s;
-        } else if (op == 4) { /* a block, possibly from inside the target */
-            const tagbstring v = in.piece(a, own1, fs);
-            REQUIRE(bstring_append_block(a.b, v.data, v.length) == 0);
-            a.model += fs;
-        } else if (op == 5) { /* find, from any position, possibly the target itself */
-            tagbstring v = in.piece(a, own1, fs);
+        } else if (op == 3 || op == 4) { /* a zero-terminated string, or a block possibly from inside the target */
+            const tagbstring v = in.piece(a, own, op == 3);
+            const std::string add = text(v);
+            REQUIRE((op == 3 ? bstring_append_cstr(a.b, own.c_str()) : bstring_append_block(a.b, v.data, v.length)) == 0);
+            a.model += add;
+        } else if (op == 5) { /* find from any position, possibly the target itself */
+            tagbstring v = in.piece(a, own, false);
             const int pos = in.byte() % 64 - 2;
-            const bool fits = pos >= 0 && static_cast<size_t>(pos) <= a.model.size();
-            const size_t hit = fits ? a.model.find(fs, static_cast<size_t>(pos)) : std::string::npos;
+            const size_t hit = pos < 0 ? std::string::npos : a.model.find(text(v), static_cast<size_t>(pos));
             REQUIRE(bstring_find(a.b, pos, &v) == (hit == std::string::npos ? -1 : static_cast<int>(hit)));
-        } else if (op == 6) { /* find and replace; find and replacement separate or inside the target */
-            tagbstring f = in.piece(a, own1, fs), r = in.piece(a, own2, rs);
-            const int pos = in.byte() % 64;
+        } else if (op == 6) { /* find and replace, with find and replacement separate or inside the target */
+            tagbstring f = in.piece(a, own, false), r = in.piece(a, own2, false);
+            const std::string fs = text(f), rs = text(r);
+            const size_t pos = in.byte() % 64;
             if (a.model.size() * (rs.size() + 1) > kMaxLen)
                 continue;
-            REQUIRE(bstring_find_replace(a.b, &f, &r, pos) == (fs.empty() ? -1 : 0));
-            if (!fs.empty())
-                replace_model(a.model, fs, rs, static_cast<size_t>(pos));
+            REQUIRE(bstring_find_replace(a.b, &f, &r, static_cast<int>(pos)) == (fs.empty() ? -1 : 0));
+            /* Left to right, without overlap, from pos. */
+            for (size_t at = pos; !fs.empty() && (at = a.model.find(fs, at)) != std::string::npos; at += rs.size())
+                a.model.replace(at, fs.size(), rs);
         } else if (op == 7) { /* reserve */
             const int n = in.byte() % 64 * (in.byte() % 64);
             REQUIRE((bstring_reserve(a.b, n) == -1) == (n <= 0));
