@@ -32,18 +32,19 @@ const struct { double chance, when_on; int Game_t::*on; double up; std::vector<S
     {0.01, 0, nullptr, 0.5, {SDLK_9, SDLK_0, SDLK_RETURN, SDLK_x}},
     {0.01, 0, nullptr, 1, {SDLK_ESCAPE, SDLK_1, SDLK_8, SDLK_c, SDLK_h, SDLK_p}}};
 
-/* Where a live fish may be after an update, given where it was before. */
-bool Placed(const Object_t &f, const Object_t &was)
+/* Where a fish may be after an update, given where it was before: on its
+ * path while live, off the screen once its update retired it. */
+bool Placed(const Object_t &f, const Object_t &was, bool live)
 {
     const SDL_Rect &r = f.hitbox, &o = was.hitbox;
     const bool across = r.x >= -r.w && r.x <= 800;
     if (f.UPDATE == fish_ai_sword) /* edges in from the left, then dashes right */
-        return across && r.y == o.y;
+        return live ? across && r.y == o.y : r.x > 800;
     if (f.UPDATE == fish_ai_crab) /* drops down its column, taken at the first update */
-        return (r.x == o.x || o.x == 800) && r.y >= -r.h && r.y <= 400;
+        return live ? (r.x == o.x || o.x == 800) && r.y >= -r.h && r.y <= 400 : r.y > 400;
     if (f.UPDATE == fish_ai_sine)
-        return across && r.x < o.x && r.y >= -20 && r.y <= 280;
-    return f.UPDATE == fish_ai_horizontal && across && r.x < o.x && r.y == o.y;
+        return live ? across && r.x < o.x && r.y >= -20 && r.y <= 280 : r.x < -r.w;
+    return f.UPDATE == fish_ai_horizontal && (live ? across && r.x < o.x && r.y == o.y : r.x < -r.w);
 }
 
 TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
@@ -84,19 +85,17 @@ TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
             const FishData &d = *static_cast<const FishData *>(f.data);
             if (was_live[i] != 1)
                 continue;
-            if (game.paused) {
-                ASSERT_TRUE(w.alive[i] == 1 && memcmp(&r, &o, sizeof r) == 0) << "fish " << i << " changed in a pause";
-            } else if (was[i].dead == 1) { /* bitten before the frame: gone after its update */
-                ASSERT_TRUE(w.alive[i] == 0 && d.eaten == 1) << "dead fish " << i << " still live";
-                expected += d.points;
-                ++seen.eaten;
-            } else if (w.alive[i] == 0) { /* retired in its own update: it left the screen */
-                const bool off = f.UPDATE == fish_ai_sword ? r.x > 800 : f.UPDATE == fish_ai_crab ? r.y > 400 : r.x < -r.w;
-                ASSERT_TRUE(off && f.dead == 1 && d.eaten == 0) << "fish " << i << " freed at " << r.x << "," << r.y;
-                ++seen.left;
-            } else {
-                ASSERT_TRUE(Placed(f, was[i])) << "fish " << i << ": " << r.x << "," << r.y << " from " << o.x << "," << o.y;
-            }
+            /* Paused: unchanged. Bitten before the frame: gone after its
+             * update. Else on its path, or retired by its update. */
+            const bool eaten = !game.paused && was[i].dead == 1, left = !game.paused && !eaten && w.alive[i] == 0;
+            const bool unchanged = w.alive[i] == 1 && memcmp(&r, &o, sizeof r) == 0;
+            ASSERT_TRUE(game.paused ? unchanged
+                        : eaten     ? w.alive[i] == 0 && d.eaten == 1
+                                    : (!left || (f.dead == 1 && d.eaten == 0)) && Placed(f, was[i], !left))
+                << "fish " << i << ": " << r.x << "," << r.y << " from " << o.x << "," << o.y;
+            expected += eaten ? d.points : 0;
+            seen.eaten += eaten;
+            seen.left += left;
         }
         ASSERT_EQ(w.score, expected) << "score before it " << score_before;
         seen.paused += game.paused;
