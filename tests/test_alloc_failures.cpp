@@ -57,7 +57,8 @@ struct StartupOutcome { ChildOutcome out; std::string startup, run; long count; 
 StartupOutcome RunStartup(long fail_at, bool starved = false)
 {
     TempDir dir;
-    const ChildOutcome out = RunInChild(dir.path(), dir.path() / "stderr.txt", [&] { return ChildRun(fail_at, starved); });
+    auto body = [&] { return ChildRun(fail_at, starved); };
+    const ChildOutcome out = RunInChild(dir.path(), dir.path() / "stderr.txt", body);
     return {out, ReadFile(dir.path() / "startup.log"), ReadFile(dir.path() / "run.log"),
             std::atol(ReadFile(dir.path() / "count").c_str())};
 }
@@ -106,7 +107,8 @@ TEST(AllocFailures, EveryStartupAllocationFailingAlone)
         ASSERT_TRUE(step == last_step || step == last_step + 1) << run.startup;
         last_step = step;
         /* The module's cause comes before the shell's line for the step. */
-        std::vector<std::string> needles = {"[ERROR] (", kStepLines[step], "Closing down systems.", "All cleaning done."};
+        const std::vector<std::string> needles = {"[ERROR] (", kStepLines[step], "Closing down systems.",
+                                                  "All cleaning done."};
         const auto lines = SplitLines(run.startup);
         EXPECT_TRUE(InOrder(lines, {needles.begin() + (step == 0), needles.end()})) << run.startup;
         EXPECT_TRUE(lines.back().find("All cleaning done.") != std::string::npos && run.run.empty());
@@ -159,7 +161,8 @@ TEST(AllocFailures, SheetLoadFailingAtEachAllocation)
 TEST(AllocFailures, HarnessSeesALostBlock)
 {
     TempDir dir;
-    EXPECT_EQ(RunInChild(dir.path(), dir.path() / "err", [] { return Mem_Alloc(64) == nullptr; }).status, kSanitizerExit);
+    auto lose = [] { return Mem_Alloc(64) == nullptr; };
+    EXPECT_EQ(RunInChild(dir.path(), dir.path() / "err", lose).status, kSanitizerExit);
 }
 #endif
 

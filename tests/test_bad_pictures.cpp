@@ -62,14 +62,18 @@ TEST(BadPictures, BrokenSheetFailsTheImageStep)
             std::vector<std::string> needles = {"Started SDL systems.", "Created Window and SDL Surfaces."};
             for (const Sheet *s = kSheets; s != &sheet; ++s)
                 needles.push_back(std::string("Loaded Sprite Sheet: ") + s->name);
-            needles.insert(needles.end(), {"Failed to create SDL_Surface: ", "Failed to load Sprite Sheet: " + std::string(sheet.name),
-                                           "[ERROR] (game:Main_StartImage():", "Failed to initialise image module data.",
-                                           "Closing down systems.", "Cleaning resources...", "All cleaning done."});
+            needles.insert(needles.end(), {"Failed to create SDL_Surface: ",
+                                           "Failed to load Sprite Sheet: " + std::string(sheet.name),
+                                           "[ERROR] (game:Main_StartImage():",
+                                           "Failed to initialise image module data.", "Closing down systems.",
+                                           "Cleaning resources...", "All cleaning done."});
             const std::string startup = box.Log("startup.log");
             const auto lines = SplitLines(startup);
-            EXPECT_TRUE(InOrder(lines, needles) && lines.back().find("All cleaning done.") != std::string::npos) << startup;
+            EXPECT_TRUE(InOrder(lines, needles) && lines.back().find("All cleaning done.") != std::string::npos)
+                << startup;
             EXPECT_EQ(startup.find("Started Image systems."), std::string::npos);
-            EXPECT_EQ(fs::exists(box.work / "run.log") ? box.Log("run.log") : "none", earlier ? "an earlier run\n" : "none");
+            const std::string run = fs::exists(box.work / "run.log") ? box.Log("run.log") : "none";
+            EXPECT_EQ(run, earlier ? "an earlier run\n" : "none");
         }
 }
 
@@ -108,11 +112,11 @@ TEST(BadPictures, TooSmallSheetStartsPlaysAndDrawsOnlyWhatExists)
         Spoil(box.root / "res" / sheet.file, Bad::TooSmall);
         const ChildOutcome out = box.Run("dummy", Stop::AfterFirstFrame);
         EXPECT_TRUE(out.Clean() && out.status == 0) << out.Describe();
-        EXPECT_TRUE(InOrder(SplitLines(box.Log("startup.log")), {std::string("Loaded Sprite Sheet: ") + sheet.name,
-                                                                 "Started Image systems.", "Created Player in world."}));
-        EXPECT_TRUE(InOrder(SplitLines(box.Log("run.log")), {"Starting up...", "Score: 0", "Quit message recieved.",
-                                                             "Successfully reached end of execution.", "All cleaning done."}))
-            << box.Log("run.log");
+        const std::string startup = box.Log("startup.log"), run = box.Log("run.log");
+        EXPECT_TRUE(InOrder(SplitLines(startup), {"Loaded Sprite Sheet: " + std::string(sheet.name),
+                                                  "Started Image systems.", "Created Player in world."})) << startup;
+        EXPECT_TRUE(InOrder(SplitLines(run), {"Starting up...", "Score: 0", "Quit message recieved.",
+                                              "Successfully reached end of execution.", "All cleaning done."})) << run;
         const ChildOutcome played = RunInChild(box.work, box.root / "stderr.txt",
                                                [&] { return PlaySmallSheet(box.root / "res", sheet.file); });
         EXPECT_TRUE(played.Clean() && played.status == 0) << played.Describe();

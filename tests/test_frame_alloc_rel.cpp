@@ -17,12 +17,6 @@
 #include "play_script.h"
 #include "test_support.h"
 
-#if defined(__SANITIZE_ADDRESS__) || !defined(__GLIBC__)
-#define FM_COUNT_MALLOC 0
-#else
-#define FM_COUNT_MALLOC 1
-#endif
-
 static std::atomic<long> g_news{0}, g_mallocs{0};
 static void *Counted(std::size_t size) { return ++g_news, std::malloc(size ? size : 1); }
 
@@ -38,7 +32,8 @@ void operator delete[](void *p) noexcept { std::free(p); }
 void operator delete(void *p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
 
-#if FM_COUNT_MALLOC
+#if !defined(__SANITIZE_ADDRESS__) && defined(__GLIBC__)
+constexpr long kDirectMallocs = 3; /* Mem_Alloc's malloc, operator new's and the direct one */
 extern "C" {
 void *__libc_malloc(size_t size);
 void *__libc_calloc(size_t count, size_t size);
@@ -47,6 +42,8 @@ void *malloc(size_t size) noexcept { return ++g_mallocs, __libc_malloc(size); }
 void *calloc(size_t count, size_t size) noexcept { return ++g_mallocs, __libc_calloc(count, size); }
 void *realloc(void *block, size_t size) noexcept { return ++g_mallocs, __libc_realloc(block, size); }
 }
+#else
+constexpr long kDirectMallocs = 0;
 #endif
 
 namespace {
@@ -67,8 +64,7 @@ TEST(FrameAlloc, TheCountersSeeEveryKindOfRequest)
     delete static_cast<int *>(g_sink);
     g_sink = std::malloc(24);
     std::free(g_sink);
-    /* Mem_Alloc's malloc, operator new's and the direct one. */
-    EXPECT_EQ(Since(start), (HeapCount{1, 1, FM_COUNT_MALLOC ? 3 : 0}));
+    EXPECT_EQ(Since(start), (HeapCount{1, 1, kDirectMallocs}));
 }
 
 TEST(FrameAlloc, AThousandFullFramesMakeNoHeapRequest)

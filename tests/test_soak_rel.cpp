@@ -104,9 +104,10 @@ TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
         seen.low += score_before < 0;
     }
     /* The random keys reached every path they were meant to. */
-    EXPECT_TRUE(seen.full && seen.eaten > 100 && seen.left > 1000 && seen.paused && seen.hitbox && seen.high && seen.low)
-        << "full, eaten, left, paused, hitbox view, clamps: " << seen.full << " " << seen.eaten << " " << seen.left << " "
-        << seen.paused << " " << seen.hitbox << " " << seen.high << " " << seen.low;
+    EXPECT_TRUE(seen.full && seen.eaten > 100 && seen.left > 1000 && seen.paused && seen.hitbox && seen.high &&
+                seen.low)
+        << "full, eaten, left, paused, hitbox view, clamps: " << seen.full << " " << seen.eaten << " " << seen.left
+        << " " << seen.paused << " " << seen.hitbox << " " << seen.high << " " << seen.low;
     Game_Shutdown(&game);
 }
 

@@ -41,7 +41,10 @@ struct Input {
     }
 };
 
-std::string text(const tagbstring &v) { return {reinterpret_cast<const char *>(v.data), static_cast<size_t>(v.length)}; }
+std::string text(const tagbstring &v)
+{
+    return {reinterpret_cast<const char *>(v.data), static_cast<size_t>(v.length)};
+}
 
 } // namespace
 
@@ -75,7 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         } else if (op == 3 || op == 4) { /* a zero-terminated string, or a block possibly from inside the target */
             const tagbstring v = in.piece(a, own, op == 3);
             const std::string add = text(v);
-            REQUIRE((op == 3 ? bstring_append_cstr(a.b, own.c_str()) : bstring_append_block(a.b, v.data, v.length)) == 0);
+            const int result = op == 3 ? bstring_append_cstr(a.b, own.c_str())
+                                       : bstring_append_block(a.b, v.data, v.length);
+            REQUIRE(result == 0);
             a.model += add;
         } else if (op == 5) { /* find from any position, possibly the target itself */
             tagbstring v = in.piece(a, own, false);

@@ -10,13 +10,13 @@
 
 namespace fmtest {
 
-/* Start-up with the pictures of res, then the frame loop's starting state. */
+/* Start-up with the pictures of res, then the frame loop's starting state
+ * (which only sets flags, so it does no harm after a failed start-up). */
 inline bool Start(Game_t *game, const char *res = FINMAW_SOURCE_RES_DIR)
 {
-    if (File_InitialiseResourcePathFrom(res) != 0 || Game_Startup(game) != 0)
-        return false;
+    const bool started = File_InitialiseResourcePathFrom(res) == 0 && Game_Startup(game) == 0;
     Game_LoopBegin(game);
-    return true;
+    return started;
 }
 
 inline void Press(Game_t *game, std::initializer_list<SDL_Keycode> keys, Uint32 type = SDL_KEYDOWN, Uint8 repeat = 0)
