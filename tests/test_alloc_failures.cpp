@@ -57,8 +57,7 @@ struct StartupOutcome { ChildOutcome out; std::string startup, run; long count; 
 StartupOutcome RunStartup(long fail_at, bool starved = false)
 {
     TempDir dir;
-    auto body = [&] { return ChildRun(fail_at, starved); };
-    const ChildOutcome out = RunInChild(dir.path(), dir.path() / "stderr.txt", body);
+    const ChildOutcome out = RunInChild(dir.path(), dir.path() / "err", [&] { return ChildRun(fail_at, starved); });
     return {out, ReadFile(dir.path() / "startup.log"), ReadFile(dir.path() / "run.log"),
             std::atol(ReadFile(dir.path() / "count").c_str())};
 }
