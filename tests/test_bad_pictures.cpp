@@ -7,7 +7,9 @@
 #include <cstring>
 
 #include "child_process.h"
+#include "game_main.h"
 #include "play_script.h"
+#include "share_utils.h"
 
 using namespace fmtest;
 

@@ -14,7 +14,9 @@
 #include <new>
 
 #include "alloc.h"
+#include "game_main.h"
 #include "play_script.h"
+#include "share_utils.h"
 #include "test_support.h"
 
 static std::atomic<long> g_news{0}, g_mallocs{0};

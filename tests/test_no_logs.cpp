@@ -3,8 +3,12 @@
  * ends with status 0, and leaves the directory as it was. */
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "child_process.h"
+#include "game_main.h"
 #include "play_script.h"
+#include "share_utils.h"
 
 using namespace fmtest;
 

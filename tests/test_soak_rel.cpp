@@ -9,13 +9,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <random>
 #include <vector>
 
 #include "class/fish.h"
 #include "class/fish_ai.h"
+#include "game_main.h"
 #include "play_script.h"
+#include "share_utils.h"
 #include "test_support.h"
 
 namespace {

@@ -5,12 +5,18 @@
 #ifndef FINMAW_CHILD_PROCESS_H
 #define FINMAW_CHILD_PROCESS_H
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "test_support.h"
 
