@@ -8,11 +8,11 @@
 
 #include "child_process.h"
 #include "game_main.h"
-#include "game_manifest.h"
 #include "ashare/share_utils.h"
+#include "game_manifest.h"
+#include "play_script.h"
 
 using namespace fmtest;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -25,11 +25,9 @@ enum class Bad { Missing, Empty, Truncated, Text, Huge, TallSliver, TooSmall };
  * colour of the background's top rows. */
 constexpr Uint8 kSmallR = 1, kSmallG = 254, kSmallB = 3;
 
-/* res holds copies of the real sheets, with the given one made bad. */
-void FillRes(const fs::path &res, const Sheet &sheet, Bad bad)
+/* The sheet made bad, in place. */
+void Spoil(const fs::path &target, Bad bad)
 {
-    fs::copy(FINMAW_SOURCE_RES_DIR, res);
-    const fs::path target = res / sheet.file;
     std::string bytes = ReadFile(target);
     switch (bad) {
     case Bad::Missing: fs::remove(target); return;
@@ -48,39 +46,36 @@ void FillRes(const fs::path &res, const Sheet &sheet, Bad bad)
     std::ofstream(target, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-/* The program in bin/ of a temporary folder with the pictures in its res/,
- * run from the folder itself; stopped once its first frame is logged, if it
- * gets that far. Fills in "startup.log" and "run.log" (or "none"). */
-ChildOutcome RunWithBadSheet(const Sheet &sheet, Bad bad, std::string &startup, std::string &run)
-{
-    ResTempDir root;
-    const fs::path work = root.path(), bin = root.path() / "bin";
-    fs::create_directories(bin);
-    fs::copy_file(std::string(FINMAW_BIN_DIR) + "finmaw", bin / "finmaw");
-    FillRes(root.path() / "res", sheet, bad);
-    const ChildOutcome out = RunProgram((bin / "finmaw").string(), work, work / "stderr.txt",
-                                        {"SDL_VIDEODRIVER=dummy"}, WhenLogged(work / "run.log", "Score: 0"));
-    startup = ReadFile(work / "startup.log");
-    run = fs::exists(work / "run.log") ? ReadFile(work / "run.log") : "none";
-    return out;
-}
-
+/* Start-up stops at the image step: the sheets before the bad one loaded,
+ * the cause, the shell's line, the whole shutdown as the last lines, and a
+ * run.log from an earlier run (every other sheet has one) left as it was. */
 TEST(BadPictures, BrokenSheetFailsTheImageStep)
 {
     for (Bad bad : {Bad::Missing, Bad::Empty, Bad::Truncated, Bad::Text, Bad::Huge, Bad::TallSliver})
         for (const Sheet &sheet : kSheets) {
             SCOPED_TRACE(std::string(sheet.file) + ", bad kind " + std::to_string(static_cast<int>(bad)));
-            std::string startup, run;
-            const ChildOutcome out = RunWithBadSheet(sheet, bad, startup, run);
+            Sandbox box;
+            Spoil(box.root / "res" / sheet.file, bad);
+            const bool earlier = (&sheet - kSheets) % 2 == 1;
+            if (earlier)
+                std::ofstream(box.work / "run.log") << "an earlier run\n";
+            const ChildOutcome out = box.Run("dummy", Stop::AfterFirstFrame);
             EXPECT_TRUE(out.Clean() && out.status != 0) << out.Describe();
-            std::vector<std::string> needles = {"Failed to create SDL_Surface: ",
-                                                std::string("Failed to load Sprite Sheet: ") + sheet.name,
-                                                "[ERROR] (game:Main_StartImage():", "Failed to initialise image module data.",
-                                                "Closing down systems.", "All cleaning done."};
-            for (const Sheet *s = kSheets; s != &sheet; ++s) /* the sheets before it loaded */
-                needles.insert(needles.begin() + (s - kSheets), std::string("Loaded Sprite Sheet: ") + s->name);
-            EXPECT_TRUE(InOrder(SplitLines(startup), needles)) << startup;
-            EXPECT_TRUE(startup.find("Started Image systems.") == std::string::npos && run == "none") << run;
+            std::vector<std::string> needles = {"Started SDL systems.", "Created Window and SDL Surfaces."};
+            for (const Sheet *s = kSheets; s != &sheet; ++s)
+                needles.push_back(std::string("Loaded Sprite Sheet: ") + s->name);
+            needles.insert(needles.end(), {"Failed to create SDL_Surface: ",
+                                           "Failed to load Sprite Sheet: " + std::string(sheet.name),
+                                           "[ERROR] (game:Main_StartImage():",
+                                           "Failed to initialise image module data.", "Closing down systems.",
+                                           "Cleaning resources...", "All cleaning done."});
+            const std::string startup = box.Log("startup.log");
+            const auto lines = SplitLines(startup);
+            EXPECT_TRUE(InOrder(lines, needles) && lines.back().find("All cleaning done.") != std::string::npos)
+                << startup;
+            EXPECT_EQ(startup.find("Started Image systems."), std::string::npos);
+            const std::string run = fs::exists(box.work / "run.log") ? box.Log("run.log") : "none";
+            EXPECT_EQ(run, earlier ? "an earlier run\n" : "none");
         }
 }
 
@@ -92,29 +87,22 @@ const struct { const char *file; SDL_Rect area; bool small; } kProbes[] = {
     {"back.bmp", {0, 0, 8, 8}, true}, {"shark.bmp", {0, 200, 110, 40}, false}};
 
 /* In this process's own copy, so that a sanitizer build watches every blit:
- * the first frame, then every fish kind, a bite and the hitbox view for a
- * few frames. Returns 0, or what went wrong. */
+ * the first frame, then a short game. Returns 0, or what went wrong. */
 int PlaySmallSheet(const fs::path &res, const std::string &file)
 {
     static Game_t game;
-    if (File_InitialiseResourcePathFrom((res.string() + "/").c_str()) != 0 || Game_Startup(&game) != 0)
+    if (!Start(&game, (res.string() + "/").c_str()))
         return 60;
-    Game_LoopBegin(&game);
-    int status = game.screen->format->BytesPerPixel == 4 && Game_Frame(&game) == 0 ? 0 : 61;
+    const SDL_PixelFormat &fmt = *game.screen->format;
+    const Uint32 rgb = fmt.Rmask | fmt.Gmask | fmt.Bmask, small = SDL_MapRGB(&fmt, kSmallR, kSmallG, kSmallB) & rgb;
+    int status = fmt.BytesPerPixel == 4 && Game_Frame(&game) == 0 ? 0 : 61;
     for (const auto &p : kProbes)
-        for (int y = p.area.y; status == 0 && file == p.file && y < p.area.y + p.area.h; ++y)
-            for (int x = p.area.x; x < p.area.x + p.area.w; ++x) {
-                Uint8 r, g, b; /* a 32-bit screen */
-                SDL_GetRGB(static_cast<const Uint32 *>(game.screen->pixels)[y * game.screen->pitch / 4 + x],
-                           game.screen->format, &r, &g, &b);
-                status = status ? status : (r == kSmallR && g == kSmallG && b == kSmallB) != p.small ? 62 : 0;
-            }
-    SDL_Event e{SDL_KEYDOWN};
-    auto key = [&](SDL_Keycode k) { e.key.keysym.sym = k, Game_HandleEvent(&game, &e); };
-    for (SDL_Keycode k : {SDLK_1, SDLK_2, SDLK_3, SDLK_4, SDLK_5, SDLK_6, SDLK_7, SDLK_8, SDLK_SPACE, SDLK_c})
-        key(k);
-    for (int frame = 0; frame < 8 && status == 0; ++frame)
-        status = Game_Frame(&game) != 0 ? 61 : 0;
+        for (int i = 0; status == 0 && file == p.file && i < p.area.w * p.area.h; ++i) {
+            const int y = p.area.y + i / p.area.w, x = p.area.x + i % p.area.w; /* a 32-bit screen */
+            const Uint32 pixel = static_cast<const Uint32 *>(game.screen->pixels)[y * game.screen->pitch / 4 + x];
+            status = ((pixel & rgb) == small) != p.small ? 62 : 0;
+        }
+    status = status ? status : Play(&game, 3) ? 63 : 0;
     return Game_Shutdown(&game) != 0 ? 64 : status;
 }
 
@@ -122,17 +110,17 @@ TEST(BadPictures, TooSmallSheetStartsPlaysAndDrawsOnlyWhatExists)
 {
     for (const Sheet &sheet : kSheets) {
         SCOPED_TRACE(sheet.file);
-        std::string startup, run;
-        const ChildOutcome out = RunWithBadSheet(sheet, Bad::TooSmall, startup, run);
+        Sandbox box;
+        Spoil(box.root / "res" / sheet.file, Bad::TooSmall);
+        const ChildOutcome out = box.Run("dummy", Stop::AfterFirstFrame);
         EXPECT_TRUE(out.Clean() && out.status == 0) << out.Describe();
-        EXPECT_TRUE(InOrder(SplitLines(startup), {std::string("Loaded Sprite Sheet: ") + sheet.name,
+        const std::string startup = box.Log("startup.log"), run = box.Log("run.log");
+        EXPECT_TRUE(InOrder(SplitLines(startup), {"Loaded Sprite Sheet: " + std::string(sheet.name),
                                                   "Started Image systems.", "Created Player in world."})) << startup;
         EXPECT_TRUE(InOrder(SplitLines(run), {"Starting up...", "Score: 0", "Quit message recieved.",
                                               "Successfully reached end of execution.", "All cleaning done."})) << run;
-        ResTempDir root;
-        FillRes(root.path() / "res", sheet, Bad::TooSmall);
-        const ChildOutcome played = RunInChild(root.path(), root.path() / "stderr.txt",
-                                               [&] { return PlaySmallSheet(root.path() / "res", sheet.file); });
+        const ChildOutcome played = RunInChild(box.work, box.root / "stderr.txt",
+                                               [&] { return PlaySmallSheet(box.root / "res", sheet.file); });
         EXPECT_TRUE(played.Clean() && played.status == 0) << played.Describe();
     }
 }

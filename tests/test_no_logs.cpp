@@ -8,66 +8,47 @@
 #include "child_process.h"
 #include "game_main.h"
 #include "ashare/share_utils.h"
+#include "play_script.h"
 
 using namespace fmtest;
-namespace fs = std::filesystem;
 
 namespace {
 
-void ExpectPlaysWithoutLogs(const std::function<ChildOutcome(const fs::path &work, const fs::path &err)> &run)
-{
-    TempDir root;
-    const fs::path work = root.path() / "work";
-    fs::create_directories(work / "startup.log");
-    fs::create_directories(work / "run.log");
-    auto snapshot = [&] {
-        std::map<std::string, long> entries; /* folders: -1 */
-        for (const auto &e : fs::recursive_directory_iterator(work))
-            entries[e.path().string()] = e.is_directory() ? -1 : static_cast<long>(e.file_size());
-        return entries;
-    };
-    const auto before = snapshot();
-    const ChildOutcome out = run(work, root.path() / "stderr.txt");
-    EXPECT_TRUE(out.Clean() && out.status == 0) << out.Describe();
-    EXPECT_EQ(snapshot(), before);
-}
-
-/* Start-up, fish, the hitbox view, a pause and its end (which reopens
- * "run.log"), frames and Escape. Returns 0, or where it went wrong. */
+/* Start-up, a short game (a pause's end reopens "run.log") and shutdown,
+ * with no log stream open. Returns 0, or where it went wrong. */
 int PlayWithoutLogs()
 {
     static Game_t game;
-    if (File_InitialiseResourcePathFrom(FINMAW_SOURCE_RES_DIR) != 0 || Game_Startup(&game) != 0 || LOG_STREAM)
+    if (!Start(&game) || LOG_STREAM)
         return 60;
-    Game_LoopBegin(&game);
-    SDL_Event e{SDL_KEYDOWN};
-    auto key = [&](SDL_Keycode sym) { e.key.keysym.sym = sym; Game_HandleEvent(&game, &e); };
-    for (SDL_Keycode k : {SDLK_1, SDLK_4, SDLK_6, SDLK_8, SDLK_c, SDLK_h, SDLK_SPACE, SDLK_RIGHT})
-        key(k);
-    int status = game.world.fish_count == 4 ? 0 : 61;
-    for (int frame = 0; frame < 12 && status == 0; ++frame) {
-        if (frame == 3 || frame == 6)
-            key(SDLK_p);
-        status = Game_Frame(&game) != 0 ? 62 : 0;
-    }
-    key(SDLK_ESCAPE);
-    Game_DrainEvents(&game); /* the quit Escape pushed */
-    status = status ? status : game.running ? 63 : 0;
-    return Game_Shutdown(&game) != 0 ? 64 : status;
+    const int played = Play(&game, 3);
+    return Game_Shutdown(&game) != 0 ? 64 : played;
+}
+
+/* In this process's copy when program is empty, else the program. */
+void ExpectPlaysWithoutLogs(const std::string &program)
+{
+    const Sandbox box(program.empty() ? "finmaw" : program);
+    fs::create_directories(box.work / "startup.log");
+    fs::create_directories(box.work / "run.log");
+    const ChildOutcome out = program.empty() ? RunInChild(box.work, box.root / "stderr.txt", PlayWithoutLogs)
+                                             : box.Run("dummy", Stop::OnceSdlStarted);
+    EXPECT_TRUE(out.Clean() && out.status == 0) << out.Describe();
+    /* Still the two empty folders and nothing else. */
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(box.work), fs::recursive_directory_iterator()), 2);
+    EXPECT_TRUE(fs::is_directory(box.work / "startup.log") && fs::is_directory(box.work / "run.log"));
 }
 
 TEST(NoLogs, InProcess)
 {
-    ExpectPlaysWithoutLogs([](const fs::path &work, const fs::path &err) { return RunInChild(work, err, PlayWithoutLogs); });
+    ExpectPlaysWithoutLogs("");
 }
 
 TEST(NoLogs, Program)
 {
     for (const char *name : {"finmaw", "finmaw_dbg"}) {
         SCOPED_TRACE(name);
-        ExpectPlaysWithoutLogs([&](const fs::path &work, const fs::path &err) {
-            return RunProgram(std::string(FINMAW_BIN_DIR) + name, work, err, {"SDL_VIDEODRIVER=dummy"}, CatchesSigterm);
-        });
+        ExpectPlaysWithoutLogs(name);
     }
 }
 

@@ -12,131 +12,105 @@
 #include <array>
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "class/fish.h"
 #include "class/fish_ai.h"
 #include "game_main.h"
 #include "ashare/share_utils.h"
+#include "play_script.h"
 #include "test_support.h"
 
 namespace {
 
-const SDL_Keycode kSteer[] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_w, SDLK_s, SDLK_a, SDLK_d, SDLK_SPACE};
-/* Keys that do nothing, pressed or released, and key-ups that do nothing. */
-const SDL_Keycode kIdle[] = {SDLK_9, SDLK_0, SDLK_RETURN, SDLK_x};
-const SDL_Keycode kIdleUps[] = {SDLK_ESCAPE, SDLK_1, SDLK_8, SDLK_c, SDLK_h, SDLK_p};
+/* Each frame, each kind of key with its chance (another while its switch
+ * is on), and the chance that it is a release. Keys 9 to x do nothing, and
+ * neither do the key-ups of the last row. */
+const struct { double chance, when_on; int Game_t::*on; double up; std::vector<SDL_Keycode> keys; } kKeys[] = {
+    {0.3, 0, nullptr, 0, {SDLK_1, SDLK_2, SDLK_3, SDLK_4, SDLK_5, SDLK_6, SDLK_7, SDLK_8}},
+    {0.15, 0, nullptr, 0.5, {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_w, SDLK_s, SDLK_a, SDLK_d, SDLK_SPACE}},
+    {0.004, 0, nullptr, 0, {SDLK_h}},
+    {0.002, 0.01, &Game_t::hitbox_view, 0, {SDLK_c}},
+    {0.001, 0.03, &Game_t::paused, 0, {SDLK_p}}, /* short pauses, now and then */
+    {0.01, 0, nullptr, 0.5, {SDLK_9, SDLK_0, SDLK_RETURN, SDLK_x}},
+    {0.01, 0, nullptr, 1, {SDLK_ESCAPE, SDLK_1, SDLK_8, SDLK_c, SDLK_h, SDLK_p}}};
 
-/* Where a live fish may be after an update, given where it was before. */
-bool Placed(const Object_t &f, const Object_t &was)
+/* Where a fish may be after an update, given where it was before: on its
+ * path while live, off the screen once its update retired it. */
+bool Placed(const Object_t &f, const Object_t &was, bool live)
 {
     const SDL_Rect &r = f.hitbox, &o = was.hitbox;
     const bool across = r.x >= -r.w && r.x <= 800;
     if (f.UPDATE == fish_ai_sword) /* edges in from the left, then dashes right */
-        return across && r.y == o.y;
+        return live ? across && r.y == o.y : r.x > 800;
     if (f.UPDATE == fish_ai_crab) /* drops down its column, taken at the first update */
-        return (r.x == o.x || o.x == 800) && r.y >= -r.h && r.y <= 400;
+        return live ? (r.x == o.x || o.x == 800) && r.y >= -r.h && r.y <= 400 : r.y > 400;
     if (f.UPDATE == fish_ai_sine)
-        return across && r.x < o.x && r.y >= -20 && r.y <= 280;
-    return f.UPDATE == fish_ai_horizontal && across && r.x < o.x && r.y == o.y;
+        return live ? across && r.x < o.x && r.y >= -20 && r.y <= 280 : r.x < -r.w;
+    return f.UPDATE == fish_ai_horizontal && (live ? across && r.x < o.x && r.y == o.y : r.x < -r.w);
 }
 
 TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
 {
     fmtest::TempDir dir;
     fmtest::ChdirGuard cd(dir.path());
-    ASSERT_EQ(File_InitialiseResourcePathFrom(FINMAW_SOURCE_RES_DIR), 0);
     static Game_t game;
-    ASSERT_EQ(Game_Startup(&game), 0) << fmtest::ReadFile(dir.path() / "startup.log");
-    Game_LoopBegin(&game);
+    ASSERT_TRUE(fmtest::Start(&game)) << fmtest::ReadFile(dir.path() / "startup.log");
     World_t &w = game.world;
     std::mt19937 rng(20240611u);
     auto chance = [&](double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(rng) < p; };
-    auto send = [&](Uint32 type, SDL_Keycode key) {
-        SDL_Event e{type};
-        e.key.keysym.sym = key;
-        e.key.repeat = rng() % 4 == 0; /* repeats count as presses */
-        Game_HandleEvent(&game, &e);
-    };
+    /* Repeats count as presses. */
+    auto send = [&](Uint32 type, SDL_Keycode key) { fmtest::Press(&game, {key}, type, rng() % 4 == 0); };
     struct { long full, eaten, left, paused, hitbox, high, low; } seen{};
-    std::array<Object_t, GAME_MAX_FISH> was{};
-    std::array<int, GAME_MAX_FISH> was_live{};
-    int burst = 0;
-    SDL_Keycode burst_key = SDLK_1;
     for (int frame = 1; frame <= 100000; ++frame) {
-        if (burst > 0) { /* a held number key, auto-repeating until the world is full */
-            --burst;
-            send(SDL_KEYDOWN, burst_key);
-            send(SDL_KEYDOWN, burst_key);
-        } else if (chance(0.0005)) {
-            burst = 40 + static_cast<int>(rng() % 100);
-            burst_key = SDLK_1 + static_cast<int>(rng() % 8);
-        }
-        if (chance(0.3))
-            send(SDL_KEYDOWN, SDLK_1 + static_cast<int>(rng() % 8));
-        if (chance(0.15))
-            send(rng() % 2 ? SDL_KEYDOWN : SDL_KEYUP, kSteer[rng() % 9]);
-        if (chance(0.004))
-            send(SDL_KEYDOWN, SDLK_h);
-        if (chance(game.hitbox_view ? 0.01 : 0.002))
-            send(SDL_KEYDOWN, SDLK_c);
-        if (chance(game.paused ? 0.03 : 0.001)) /* short pauses, now and then */
-            send(SDL_KEYDOWN, SDLK_p);
-        if (chance(0.01))
-            send(rng() % 2 ? SDL_KEYDOWN : SDL_KEYUP, kIdle[rng() % 4]);
-        if (chance(0.01))
-            send(SDL_KEYUP, kIdleUps[rng() % 6]);
-        if (frame % 25000 == 12500) /* scores at either edge, for the clamp */
-            w.score = WORLD_SCORE_MAX - 40;
-        if (frame % 25000 == 0)
-            w.score = -7;
-
-        int live = 0;
-        for (int i = 0; i < w.max_fish; ++i)
-            live += w.alive[i] == 1;
-        ASSERT_EQ(w.fish_count, live) << "frame " << frame;
+        if (chance(0.0005)) /* a held number key, auto-repeating until the world is full */
+            for (int n = 80 + static_cast<int>(rng() % 200), key = SDLK_1 + static_cast<int>(rng() % 8); n > 0; --n)
+                send(SDL_KEYDOWN, key);
+        for (const auto &k : kKeys)
+            if (chance(k.on && game.*k.on ? k.when_on : k.chance))
+                send(chance(k.up) ? SDL_KEYUP : SDL_KEYDOWN, k.keys[rng() % k.keys.size()]);
+        if (frame % 12500 == 0) /* scores at either edge, for the clamp */
+            w.score = frame % 25000 ? WORLD_SCORE_MAX - 40 : -7;
+        SCOPED_TRACE("frame " + std::to_string(frame));
+        ASSERT_EQ(w.fish_count, std::count(w.alive, w.alive + w.max_fish, 1));
         ASSERT_TRUE(w.max_fish == GAME_MAX_FISH && w.entity_count == GAME_MAX_FISH + 1 &&
                     w.player == &w.entities[GAME_MAX_FISH] && w.alive[GAME_MAX_FISH] == 1)
-            << "frame " << frame << ": the shark is not the last record, or not live";
-        std::copy(w.entities, w.entities + GAME_MAX_FISH, was.begin());
-        std::copy(w.alive, w.alive + GAME_MAX_FISH, was_live.begin());
+            << "the shark is not the last record, or not live";
+        const std::vector<Object_t> was(w.entities, w.entities + GAME_MAX_FISH);
+        const std::vector<int> was_live(w.alive, w.alive + GAME_MAX_FISH);
         const int score_before = w.score;
-        ASSERT_EQ(Game_Frame(&game), 0) << "frame " << frame;
-
+        seen.full += w.fish_count == GAME_MAX_FISH;
+        ASSERT_EQ(Game_Frame(&game), 0);
         long expected = std::clamp(score_before, 0, WORLD_SCORE_MAX);
         for (int i = 0; i < GAME_MAX_FISH; ++i) {
             const Object_t &f = w.entities[i];
+            const SDL_Rect &r = f.hitbox, &o = was[i].hitbox;
             const FishData &d = *static_cast<const FishData *>(f.data);
             if (was_live[i] != 1)
                 continue;
-            if (game.paused) {
-                ASSERT_TRUE(w.alive[i] == 1 && memcmp(&f.hitbox, &was[i].hitbox, sizeof f.hitbox) == 0)
-                    << "frame " << frame << ": fish " << i << " changed during a pause";
-            } else if (was[i].dead == 1) { /* bitten before the frame: gone after its update */
-                ASSERT_TRUE(w.alive[i] == 0 && d.eaten == 1) << "frame " << frame << ": dead fish " << i << " still live";
-                expected += d.points;
-                ++seen.eaten;
-            } else if (w.alive[i] == 0) { /* retired in its own update: it left the screen */
-                const SDL_Rect &r = f.hitbox;
-                const bool off = f.UPDATE == fish_ai_sword ? r.x > 800 : f.UPDATE == fish_ai_crab ? r.y > 400 : r.x < -r.w;
-                ASSERT_TRUE(off && f.dead == 1 && d.eaten == 0) << "frame " << frame << ": fish " << i << " freed at "
-                                                                << r.x << "," << r.y;
-                ++seen.left;
-            } else {
-                ASSERT_TRUE(Placed(f, was[i])) << "frame " << frame << ": fish " << i << " at " << f.hitbox.x << ","
-                                               << f.hitbox.y << ", was at " << was[i].hitbox.x << "," << was[i].hitbox.y;
-            }
+            /* Paused: unchanged. Bitten before the frame: gone after its
+             * update. Else on its path, or retired by its update. */
+            const bool eaten = !game.paused && was[i].dead == 1, left = !game.paused && !eaten && w.alive[i] == 0;
+            const bool unchanged = w.alive[i] == 1 && memcmp(&r, &o, sizeof r) == 0;
+            ASSERT_TRUE(game.paused ? unchanged
+                        : eaten     ? w.alive[i] == 0 && d.eaten == 1
+                                    : (!left || (f.dead == 1 && d.eaten == 0)) && Placed(f, was[i], !left))
+                << "fish " << i << ": " << r.x << "," << r.y << " from " << o.x << "," << o.y;
+            expected += eaten ? d.points : 0;
+            seen.eaten += eaten;
+            seen.left += left;
         }
-        ASSERT_EQ(w.score, expected) << "frame " << frame << ", score before it " << score_before;
-        seen.full += live == GAME_MAX_FISH;
+        ASSERT_EQ(w.score, expected) << "score before it " << score_before;
         seen.paused += game.paused;
         seen.hitbox += game.hitbox_view;
         seen.high += score_before > WORLD_SCORE_MAX;
         seen.low += score_before < 0;
     }
     /* The random keys reached every path they were meant to. */
-    EXPECT_TRUE(seen.full && seen.eaten > 100 && seen.left > 1000 && seen.paused && seen.hitbox && seen.high && seen.low)
-        << seen.full << " full, " << seen.eaten << " eaten, " << seen.left << " left, " << seen.paused << " paused, "
-        << seen.hitbox << " hitbox view, clamps " << seen.high << "/" << seen.low;
+    EXPECT_TRUE(seen.full && seen.eaten > 100 && seen.left > 1000 && seen.paused && seen.hitbox && seen.high &&
+                seen.low)
+        << "full, eaten, left, paused, hitbox view, clamps: " << seen.full << " " << seen.eaten << " " << seen.left
+        << " " << seen.paused << " " << seen.hitbox << " " << seen.high << " " << seen.low;
     Game_Shutdown(&game);
 }
 

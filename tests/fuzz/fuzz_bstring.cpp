@@ -1,6 +1,7 @@
 /* Drives random sequences of byte-string operations, aliasing included,
  * against a std::string model and checks contents and invariants after
  * every step. */
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,156 +15,98 @@
 
 namespace {
 
-constexpr int kSlots = 4;
 constexpr size_t kMaxLen = 1 << 16; /* keeps a run's memory bounded */
+
+struct Slot { bstring b = nullptr; std::string model; };
 
 struct Input {
     const uint8_t *p;
     size_t n;
     uint8_t byte() { return n ? (--n, *p++) : 0; }
-    int small() { return byte() % 64; }
-    /* Up to max bytes of the input; cut at the first zero for a C string. */
-    std::string bytes(size_t max, bool cstr)
+    /* Operand bytes: up to 40 of the input, kept in own and cut at the first
+     * zero for a C string; or else, on an odd byte, a view of part of the
+     * target's own storage. */
+    tagbstring piece(const Slot &target, std::string &own, bool cstr)
     {
-        const size_t want = byte() % (max + 1), len = want < n ? want : n;
-        std::string s(reinterpret_cast<const char *>(p), len);
+        if (!cstr && byte() % 2) {
+            const int off = byte() % (target.b->length + 1);
+            return {0, byte() % (target.b->length - off + 1), target.b->data + off};
+        }
+        const size_t len = std::min<size_t>(byte() % 41, n);
+        own.assign(reinterpret_cast<const char *>(p), len);
         p += len;
         n -= len;
-        return cstr ? s.substr(0, strlen(s.c_str())) : s;
+        own.resize(cstr ? strlen(own.c_str()) : len);
+        return {0, static_cast<int>(own.size()), reinterpret_cast<unsigned char *>(own.data())};
     }
 };
 
-struct Slot { bstring b = nullptr; std::string model; };
-
-void check(const Slot &s)
-{
-    const bstring b = s.b;
-    REQUIRE(!b || (b->data && b->length >= 0 && b->length < b->capacity && b->data[b->length] == 0 &&
-                   static_cast<size_t>(b->length) == s.model.size() &&
-                   memcmp(b->data, s.model.data(), s.model.size()) == 0));
-}
-
-/* A read-only view into a string's own storage, for aliasing. */
-tagbstring view_of(const Slot &s, Input &in)
-{
-    const int len = s.b->length;
-    const int off = len ? in.byte() % (len + 1) : 0;
-    const int n = (len - off) ? in.byte() % (len - off + 1) : 0;
-    return tagbstring{0, n, s.b->data + off};
-}
-
-std::string as_string(const tagbstring *b)
-{
-    return {reinterpret_cast<const char *>(b->data), static_cast<size_t>(b->length)};
-}
-
-/* Left to right, non-overlapping, from pos; nothing when find can't fit. */
-void replace_model(std::string &m, const std::string &find, const std::string &repl, size_t pos)
-{
-    if (pos + find.size() > m.size())
-        return;
-    std::string out = m.substr(0, pos);
-    size_t at = pos;
-    for (size_t hit; (hit = m.find(find, at)) != std::string::npos; at = hit + find.size())
-        out.append(m, at, hit - at) += repl;
-    m = out.append(m, at, std::string::npos);
-}
+std::string text(const tagbstring &v) { return std::string(reinterpret_cast<char *>(v.data), v.length); }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Input in{data, size};
-    Slot slots[kSlots];
+    Slot slots[4];
     while (in.n) {
-        const int op = in.byte() % 12;
-        Slot &a = slots[in.byte() % kSlots];
-        Slot &b = slots[in.byte() % kSlots];
-        Slot &c = slots[in.byte() % kSlots];
-        switch (op) {
-        case 0: { /* from a zero-terminated string */
-            const std::string s = in.bytes(40, true);
+        const int op = in.byte() % 9;
+        Slot &a = slots[in.byte() % 4], &b = slots[in.byte() % 4];
+        std::string own, own2;
+        if (op == 0) { /* from a zero-terminated string */
+            in.piece(a, own, true);
             bstring_destroy(a.b);
-            a.b = bstring_from_cstr(s.c_str());
-            a.model = s;
+            a.b = bstring_from_cstr(own.c_str());
+            a.model = own;
             REQUIRE(a.b);
-            break;
-        }
-        case 1:  /* copy b into a */
-        case 11: { /* copy a into b, then change a: the two must not share a buffer */
-            Slot &src = op == 1 ? b : a, &dst = op == 1 ? a : b;
-            if (src.b && &a != &b) {
-                bstring_destroy(dst.b);
-                dst.b = bstring_copy(src.b);
-                dst.model = src.model;
-                REQUIRE(op == 1 || bstring_append_cstr(src.b, "x") == 0);
-                src.model += op == 1 ? "" : "x";
-            }
-            break;
-        }
-        case 2: /* append, possibly to itself */
-            if (a.b && b.b && a.model.size() + b.model.size() < kMaxLen) {
-                REQUIRE(bstring_append(a.b, b.b) == 0);
-                a.model += b.model;
-            }
-            break;
-        case 3: /* append a zero-terminated string, or (5) a plain block */
-        case 5: {
-            const std::string s = in.bytes(40, op == 3);
-            if (a.b) {
-                REQUIRE((op == 3 ? bstring_append_cstr(a.b, s.c_str())
-                                 : bstring_append_block(a.b, s.data(), static_cast<int>(s.size()))) == 0);
-                a.model += s;
-            }
-            break;
-        }
-        case 4: /* append bytes that live inside the target */
-            if (a.b && a.model.size() < kMaxLen / 2) {
-                tagbstring v = view_of(a, in);
-                const std::string add = as_string(&v);
-                REQUIRE(bstring_append_block(a.b, v.data, v.length) == 0);
-                a.model += add;
-            }
-            break;
-        case 6: /* find */
-            if (a.b && b.b) {
-                const int pos = in.small() - 2;
-                const size_t hit = pos >= 0 && static_cast<size_t>(pos) <= a.model.size()
-                                       ? a.model.find(b.model, static_cast<size_t>(pos)) : std::string::npos;
-                REQUIRE(bstring_find(a.b, pos, b.b) == (hit == std::string::npos ? -1 : static_cast<int>(hit)));
-            }
-            break;
-        case 7: /* find and replace with separate strings */
-        case 8: /* ... with find and replacement living inside the target */
-            if (a.b && b.b && c.b) {
-                tagbstring fv = op == 8 ? view_of(a, in) : tagbstring{}, rv = op == 8 ? view_of(a, in) : tagbstring{};
-                const bstring f = op == 8 ? &fv : b.b, r = op == 8 ? &rv : c.b;
-                const std::string fs = as_string(f), rs = as_string(r);
-                const int pos = in.small();
-                if (a.model.size() * (rs.size() + 1) > kMaxLen)
-                    break;
-                REQUIRE(bstring_find_replace(a.b, f, r, pos) == (fs.empty() ? -1 : 0));
-                if (!fs.empty())
-                    replace_model(a.model, fs, rs, static_cast<size_t>(pos));
-            }
-            break;
-        case 9: /* reserve */
-            if (a.b) {
-                const int n = in.small() * in.small();
-                REQUIRE((bstring_reserve(a.b, n) == -1) == (n <= 0));
-                REQUIRE(n <= 0 || a.b->capacity >= n);
-            }
-            break;
-        default: /* destroy */
-            REQUIRE(bstring_destroy(a.b) == (a.b ? 0 : -1));
+        } else if (op == 1 && b.b && &a != &b) { /* copy b into a, then change b: no shared buffer */
+            bstring_destroy(a.b);
+            a.b = bstring_copy(b.b);
+            a.model = b.model;
+            REQUIRE(bstring_append_cstr(b.b, "x") == 0);
+            b.model += "x";
+        } else if (!a.b || a.model.size() > kMaxLen) {
+            /* no target, or long enough */
+        } else if (op == 2 && b.b) { /* append, possibly to itself */
+            REQUIRE(bstring_append(a.b, b.b) == 0);
+            a.model += b.model;
+        } else if (op == 3 || op == 4) { /* a zero-terminated string, or a block possibly from inside the target */
+            const tagbstring v = in.piece(a, own, op == 3);
+            const std::string add = text(v);
+            const int result = op == 3 ? bstring_append_cstr(a.b, own.c_str())
+                                       : bstring_append_block(a.b, v.data, v.length);
+            REQUIRE(result == 0);
+            a.model += add;
+        } else if (op == 5) { /* find from any position, possibly the target itself */
+            tagbstring v = in.piece(a, own, false);
+            const int pos = in.byte() % 64 - 2;
+            const size_t hit = pos < 0 ? std::string::npos : a.model.find(text(v), static_cast<size_t>(pos));
+            REQUIRE(bstring_find(a.b, pos, &v) == (hit == std::string::npos ? -1 : static_cast<int>(hit)));
+        } else if (op == 6) { /* find and replace, with find and replacement separate or inside the target */
+            tagbstring f = in.piece(a, own, false), r = in.piece(a, own2, false);
+            const std::string fs = text(f), rs = text(r);
+            const size_t pos = in.byte() % 64;
+            if (a.model.size() * (rs.size() + 1) > kMaxLen)
+                continue;
+            REQUIRE(bstring_find_replace(a.b, &f, &r, static_cast<int>(pos)) == (fs.empty() ? -1 : 0));
+            /* Left to right, without overlap, from pos. */
+            for (size_t at = pos; !fs.empty() && (at = a.model.find(fs, at)) != std::string::npos; at += rs.size())
+                a.model.replace(at, fs.size(), rs);
+        } else if (op == 7) { /* reserve */
+            const int n = in.byte() % 64 * (in.byte() % 64);
+            REQUIRE((bstring_reserve(a.b, n) == -1) == (n <= 0));
+            REQUIRE(n <= 0 || a.b->capacity >= n);
+        } else if (op == 8) { /* destroy */
+            REQUIRE(bstring_destroy(a.b) == 0);
             a.b = nullptr;
             a.model.clear();
-            break;
         }
         for (const Slot &s : slots)
-            check(s);
+            REQUIRE(!s.b || (s.b->data && s.b->length >= 0 && s.b->length < s.b->capacity &&
+                             s.b->data[s.b->length] == 0 && static_cast<size_t>(s.b->length) == s.model.size() &&
+                             memcmp(s.b->data, s.model.data(), s.model.size()) == 0));
     }
     for (Slot &s : slots)
-        bstring_destroy(s.b);
+        REQUIRE(bstring_destroy(s.b) == (s.b ? 0 : -1));
     return 0;
 }
