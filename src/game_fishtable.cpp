@@ -40,29 +40,46 @@ const FishRow kFishTypes[] = {
 
 constexpr int kFishCapacity = 10;
 
+/* Row makers: each row names only what its action uses. */
+constexpr KeyBinding Steer(SDL_Keycode key, int input)
+{
+    return {key, KEY_INPUT, input, nullptr, 0};
+}
+constexpr KeyBinding Spawn(SDL_Keycode key, const char *type, int start_y)
+{
+    return {key, KEY_SPAWN, 0, type, start_y};
+}
+constexpr KeyBinding Act(SDL_Keycode key, int action)
+{
+    return {key, action, 0, nullptr, 0};
+}
+
+/* One key per row. */
+// clang-format off
 const KeyBinding kKeys[] = {
-    {SDLK_UP, KEY_INPUT, INPUT_UP, nullptr, 0},
-    {SDLK_w, KEY_INPUT, INPUT_UP, nullptr, 0},
-    {SDLK_DOWN, KEY_INPUT, INPUT_DOWN, nullptr, 0},
-    {SDLK_s, KEY_INPUT, INPUT_DOWN, nullptr, 0},
-    {SDLK_LEFT, KEY_INPUT, INPUT_LEFT, nullptr, 0},
-    {SDLK_a, KEY_INPUT, INPUT_LEFT, nullptr, 0},
-    {SDLK_RIGHT, KEY_INPUT, INPUT_RIGHT, nullptr, 0},
-    {SDLK_d, KEY_INPUT, INPUT_RIGHT, nullptr, 0},
-    {SDLK_SPACE, KEY_INPUT, INPUT_BITE, nullptr, 0},
-    {SDLK_1, KEY_SPAWN, 0, "horiz_slow", 200},
-    {SDLK_2, KEY_SPAWN, 0, "horiz_med", 200},
-    {SDLK_3, KEY_SPAWN, 0, "horiz_fast", 200},
-    {SDLK_4, KEY_SPAWN, 0, "sine_slow", 200},
-    {SDLK_5, KEY_SPAWN, 0, "sine_wide", 20},
-    {SDLK_6, KEY_SPAWN, 0, "sword", 200},
-    {SDLK_7, KEY_SPAWN, 0, "puffer", 200},
-    {SDLK_8, KEY_SPAWN, 0, "crab", 600},
-    {SDLK_ESCAPE, KEY_QUIT, 0, nullptr, 0},
-    {SDLK_c, KEY_HITBOX_VIEW, 0, nullptr, 0},
-    {SDLK_h, KEY_HEALTH, 0, nullptr, 0},
-    {SDLK_p, KEY_PAUSE, 0, nullptr, 0},
+    Steer(SDLK_UP, INPUT_UP),
+    Steer(SDLK_w, INPUT_UP),
+    Steer(SDLK_DOWN, INPUT_DOWN),
+    Steer(SDLK_s, INPUT_DOWN),
+    Steer(SDLK_LEFT, INPUT_LEFT),
+    Steer(SDLK_a, INPUT_LEFT),
+    Steer(SDLK_RIGHT, INPUT_RIGHT),
+    Steer(SDLK_d, INPUT_RIGHT),
+    Steer(SDLK_SPACE, INPUT_BITE),
+    Spawn(SDLK_1, "horiz_slow", 200),
+    Spawn(SDLK_2, "horiz_med", 200),
+    Spawn(SDLK_3, "horiz_fast", 200),
+    Spawn(SDLK_4, "sine_slow", 200),
+    Spawn(SDLK_5, "sine_wide", 20),
+    Spawn(SDLK_6, "sword", 200),
+    Spawn(SDLK_7, "puffer", 200),
+    Spawn(SDLK_8, "crab", 600),
+    Act(SDLK_ESCAPE, KEY_QUIT),
+    Act(SDLK_c, KEY_HITBOX_VIEW),
+    Act(SDLK_h, KEY_HEALTH),
+    Act(SDLK_p, KEY_PAUSE),
 };
+// clang-format on
 
 } // namespace
 

@@ -6,11 +6,11 @@
 #include <gtest/gtest.h>
 
 #include "ashare/alloc.h"
+#include "ashare/share_utils.h"
 #include "child_process.h"
 #include "game.h"
 #include "game_main.h"
 #include "image.h"
-#include "ashare/share_utils.h"
 #include "play_script.h"
 
 using namespace fmtest;
@@ -18,8 +18,16 @@ using namespace fmtest;
 namespace {
 
 /* Exit statuses of the child runs; a failed play adds its failure to kPlayFailed. */
-enum { kPlayed = 0, kStartupFailed = 40, kStatusLost, kShutdownFailed, kNoResourcePath, kPlayAllocated, kLeftBehind,
-       kPlayFailed };
+enum {
+    kPlayed = 0,
+    kStartupFailed = 40,
+    kStatusLost,
+    kShutdownFailed,
+    kNoResourcePath,
+    kPlayAllocated,
+    kLeftBehind,
+    kPlayFailed
+};
 
 /* In the child: start-up with allocation number fail_at failing (0: none),
  * then, when it passes, play (starved: with every allocation failing), then
@@ -52,21 +60,25 @@ int ChildRun(long fail_at, bool starved)
     return started != 0 ? (status != 0 ? kStartupFailed : kStatusLost) : status != 0 ? kShutdownFailed : kPlayed;
 }
 
-struct StartupOutcome { ChildOutcome out; std::string startup, run; long count; };
+struct StartupOutcome {
+    ChildOutcome out;
+    std::string startup, run;
+    long count;
+};
 
 StartupOutcome RunStartup(long fail_at, bool starved = false)
 {
     TempDir dir;
     const ChildOutcome out = RunInChild(dir.path(), dir.path() / "err", [&] { return ChildRun(fail_at, starved); });
     return {out, ReadFile(dir.path() / "startup.log"), ReadFile(dir.path() / "run.log"),
-            std::atol(ReadFile(dir.path() / "count").c_str())};
+        std::atol(ReadFile(dir.path() / "count").c_str())};
 }
 
 /* The shell's ERROR line for each start-up step that can run out of memory,
  * in start-up order; for the collision-name table it is the cause itself. */
 const std::vector<std::string> kStepLines = {"Out of memory.", "Failed to initialise image module data.",
-                                             "Failed to initialise oject module data.", "Failed to load fish data!",
-                                             "Failed to create game world.", "Could not spawn player."};
+    "Failed to initialise oject module data.", "Failed to load fish data!", "Failed to create game world.",
+    "Could not spawn player."};
 
 int FailedStep(const std::string &log)
 {
@@ -87,18 +99,21 @@ TEST(AllocFailures, EveryStartupAllocationFailingAlone)
         SCOPED_TRACE("allocation " + std::to_string(n) + " of " + std::to_string(clean.count));
         const StartupOutcome run = RunStartup(n);
         ASSERT_TRUE(run.out.Clean() && (run.out.status == kPlayed || run.out.status == kStartupFailed))
-            << run.out.Describe() << "\nstartup.log:\n" << run.startup;
+            << run.out.Describe() << "\nstartup.log:\n"
+            << run.startup;
         auto has = [&](const char *text) { return run.startup.find(text) != std::string::npos; };
         if (run.out.status == kPlayed) {
-            EXPECT_TRUE(InOrder(SplitLines(run.run), {"Starting up...", "Quit message recieved.",
-                                                      "Closing down systems.", "All cleaning done."})) << run.run;
+            EXPECT_TRUE(InOrder(SplitLines(run.run),
+                {"Starting up...", "Quit message recieved.", "Closing down systems.", "All cleaning done."}))
+                << run.run;
             /* Without an error a string copy's retry with the exact size
              * absorbed it; with one it was passed over on purpose: the
              * shark's input table, or the animation store, which the
              * game's pictures never use. */
             passed_over += has("[ERROR] (");
             EXPECT_TRUE(!has("[ERROR] (") || (has("Out of memory.") && (has("(class/playershark:Player_InputInit():") ||
-                                                                         has("(image:Image_Init():")))) << run.startup;
+                                                                           has("(image:Image_Init():"))))
+                << run.startup;
             continue;
         }
         /* Allocations come in start-up order, and every step has some. */
@@ -106,8 +121,8 @@ TEST(AllocFailures, EveryStartupAllocationFailingAlone)
         ASSERT_TRUE(step == last_step || step == last_step + 1) << run.startup;
         last_step = step;
         /* The module's cause comes before the shell's line for the step. */
-        const std::vector<std::string> needles = {"[ERROR] (", kStepLines[step], "Closing down systems.",
-                                                  "All cleaning done."};
+        const std::vector<std::string> needles = {
+            "[ERROR] (", kStepLines[step], "Closing down systems.", "All cleaning done."};
         const auto lines = SplitLines(run.startup);
         EXPECT_TRUE(InOrder(lines, {needles.begin() + (step == 0), needles.end()})) << run.startup;
         EXPECT_TRUE(lines.back().find("All cleaning done.") != std::string::npos && run.run.empty());

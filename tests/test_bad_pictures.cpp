@@ -6,9 +6,9 @@
 
 #include <cstring>
 
+#include "ashare/share_utils.h"
 #include "child_process.h"
 #include "game_main.h"
-#include "ashare/share_utils.h"
 #include "game_manifest.h"
 #include "play_script.h"
 
@@ -30,12 +30,24 @@ void Spoil(const fs::path &target, Bad bad)
 {
     std::string bytes = ReadFile(target);
     switch (bad) {
-    case Bad::Missing: fs::remove(target); return;
-    case Bad::Empty: bytes.clear(); break;
-    case Bad::Truncated: bytes.resize(bytes.size() / 2); break;
-    case Bad::Text: bytes = "This is a plain text file, not a picture.\n"; break;
-    case Bad::Huge: memcpy(&bytes[18], "\xff\xff\xff\x7f\xff\xff\xff\x7f", 8); break; /* width, height */
-    case Bad::TallSliver: memcpy(&bytes[18], "\x01\0\0\0\xff\xff\xff\x7f", 8); break;
+    case Bad::Missing:
+        fs::remove(target);
+        return;
+    case Bad::Empty:
+        bytes.clear();
+        break;
+    case Bad::Truncated:
+        bytes.resize(bytes.size() / 2);
+        break;
+    case Bad::Text:
+        bytes = "This is a plain text file, not a picture.\n";
+        break;
+    case Bad::Huge:
+        memcpy(&bytes[18], "\xff\xff\xff\x7f\xff\xff\xff\x7f", 8);
+        break; /* width, height */
+    case Bad::TallSliver:
+        memcpy(&bytes[18], "\x01\0\0\0\xff\xff\xff\x7f", 8);
+        break;
     case Bad::TooSmall:
         SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, 8, 8, 24, SDL_PIXELFORMAT_RGB24);
         SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, kSmallR, kSmallG, kSmallB));
@@ -64,11 +76,10 @@ TEST(BadPictures, BrokenSheetFailsTheImageStep)
             std::vector<std::string> needles = {"Started SDL systems.", "Created Window and SDL Surfaces."};
             for (const Sheet *s = kSheets; s != &sheet; ++s)
                 needles.push_back(std::string("Loaded Sprite Sheet: ") + s->name);
-            needles.insert(needles.end(), {"Failed to create SDL_Surface: ",
-                                           "Failed to load Sprite Sheet: " + std::string(sheet.name),
-                                           "[ERROR] (game:Main_StartImage():",
-                                           "Failed to initialise image module data.", "Closing down systems.",
-                                           "Cleaning resources...", "All cleaning done."});
+            needles.insert(needles.end(),
+                {"Failed to create SDL_Surface: ", "Failed to load Sprite Sheet: " + std::string(sheet.name),
+                    "[ERROR] (game:Main_StartImage():", "Failed to initialise image module data.",
+                    "Closing down systems.", "Cleaning resources...", "All cleaning done."});
             const std::string startup = box.Log("startup.log");
             const auto lines = SplitLines(startup);
             EXPECT_TRUE(InOrder(lines, needles) && lines.back().find("All cleaning done.") != std::string::npos)
@@ -82,9 +93,12 @@ TEST(BadPictures, BrokenSheetFailsTheImageStep)
 /* Where the first frame shows a small sheet and where not: digit 0 is cut
  * from x 0, so only its top-left 8 x 8 exists, and nothing of digit 3 (from
  * x 30); the shark's idle sprite starts at row 40, below the whole sheet. */
-const struct { const char *file; SDL_Rect area; bool small; } kProbes[] = {
-    {"font.bmp", {30, 25, 8, 8}, true}, {"font.bmp", {38, 25, 2, 12}, false}, {"font.bmp", {400, 25, 10, 12}, false},
-    {"back.bmp", {0, 0, 8, 8}, true}, {"shark.bmp", {0, 200, 110, 40}, false}};
+const struct {
+    const char *file;
+    SDL_Rect area;
+    bool small;
+} kProbes[] = {{"font.bmp", {30, 25, 8, 8}, true}, {"font.bmp", {38, 25, 2, 12}, false},
+    {"font.bmp", {400, 25, 10, 12}, false}, {"back.bmp", {0, 0, 8, 8}, true}, {"shark.bmp", {0, 200, 110, 40}, false}};
 
 /* In this process's own copy, so that a sanitizer build watches every blit:
  * the first frame, then a short game. Returns 0, or what went wrong. */
@@ -115,12 +129,14 @@ TEST(BadPictures, TooSmallSheetStartsPlaysAndDrawsOnlyWhatExists)
         const ChildOutcome out = box.Run("dummy", Stop::AfterFirstFrame);
         EXPECT_TRUE(out.Clean() && out.status == 0) << out.Describe();
         const std::string startup = box.Log("startup.log"), run = box.Log("run.log");
-        EXPECT_TRUE(InOrder(SplitLines(startup), {"Loaded Sprite Sheet: " + std::string(sheet.name),
-                                                  "Started Image systems.", "Created Player in world."})) << startup;
+        EXPECT_TRUE(InOrder(SplitLines(startup),
+            {"Loaded Sprite Sheet: " + std::string(sheet.name), "Started Image systems.", "Created Player in world."}))
+            << startup;
         EXPECT_TRUE(InOrder(SplitLines(run), {"Starting up...", "Score: 0", "Quit message recieved.",
-                                              "Successfully reached end of execution.", "All cleaning done."})) << run;
-        const ChildOutcome played = RunInChild(box.work, box.root / "stderr.txt",
-                                               [&] { return PlaySmallSheet(box.root / "res", sheet.file); });
+                                                 "Successfully reached end of execution.", "All cleaning done."}))
+            << run;
+        const ChildOutcome played =
+            RunInChild(box.work, box.root / "stderr.txt", [&] { return PlaySmallSheet(box.root / "res", sheet.file); });
         EXPECT_TRUE(played.Clean() && played.status == 0) << played.Describe();
     }
 }

@@ -37,15 +37,18 @@ TEST(Bstring, RandomOperationsMatchTheModel)
 TEST(Bstring, CapacitiesAndFallbacks)
 {
     EXPECT_EQ(std::vector<int>({Str("").b->capacity, Str("abcdef").b->capacity, Str("abcdefg").b->capacity}),
-              std::vector<int>({8, 8, 16}));
+        std::vector<int>({8, 8, 16}));
     /* A string, its nth allocation (with all: and every later one) failing,
      * then reserve(n): the status and the capacity left. A buffer more than
      * 7/8 full is resized in place, falling back to exactly n; otherwise a
      * fresh buffer, falling back to resizing. */
-    const struct { const char *s; long fail_at; int all, n, rc, cap; } rows[] = {
-        {"abcdefghijklmno", 1, 0, 20, 0, 20}, {"abcdefghijklmno", 1, 1, 20, -1, 16}, {"abcdefghijklmno", 0, 0, 20, 0, 32},
-        {"abcdefghijklmn", 1, 0, 20, 0, 32},  {"abcd", 1, 0, 20, 0, 32},             {"abcd", 2, 1, 20, 0, 32},
-        {"abcd", 1, 1, 20, -1, 8},            {"abcd", 1, 1, 7, 0, 8},               {"abcd", 0, 0, 8, 0, 16},
+    const struct {
+        const char *s;
+        long fail_at;
+        int all, n, rc, cap;
+    } rows[] = {{"abcdefghijklmno", 1, 0, 20, 0, 20}, {"abcdefghijklmno", 1, 1, 20, -1, 16},
+        {"abcdefghijklmno", 0, 0, 20, 0, 32}, {"abcdefghijklmn", 1, 0, 20, 0, 32}, {"abcd", 1, 0, 20, 0, 32},
+        {"abcd", 2, 1, 20, 0, 32}, {"abcd", 1, 1, 20, -1, 8}, {"abcd", 1, 1, 7, 0, 8}, {"abcd", 0, 0, 8, 0, 16},
         {"abcd", 0, 0, 0, -1, 8}};
     for (const auto &r : rows) {
         Str s(std::string(r.s).substr(0, 7)); /* appended to: 14 or 15 bytes stay in 16 */
@@ -95,23 +98,26 @@ TEST(Bstring, ReplacementPositionsStayLocalUpToThirtyOne)
 TEST(Bstring, RefusalsChangeNothing)
 {
     unsigned char text[] = "fixed";
-    tagbstring fixed{0, 5, text}, empty_fixed{0, 0, text}, broken{8, 9, text}, negative{8, -1, text}, no_data{8, 0, nullptr};
+    tagbstring fixed{0, 5, text}, empty_fixed{0, 0, text}, broken{8, 9, text}, negative{8, -1, text},
+        no_data{8, 0, nullptr};
     Str x("x"), empty("");
     const bstring none = nullptr;
     for (tagbstring *bad : {&fixed, &empty_fixed, &broken, &negative, &no_data, none})
-        EXPECT_EQ(bstring_destroy(bad) + bstring_reserve(bad, 64) + bstring_append(bad, x.b) + bstring_append_cstr(bad, "x") +
-                      bstring_append_block(bad, "x", 1) + bstring_find_replace(bad, x.b, x.b, 0),
-                  -6);
+        EXPECT_EQ(bstring_destroy(bad) + bstring_reserve(bad, 64) + bstring_append(bad, x.b) +
+                      bstring_append_cstr(bad, "x") + bstring_append_block(bad, "x", 1) +
+                      bstring_find_replace(bad, x.b, x.b, 0),
+            -6);
     for (tagbstring *bad : {&negative, &no_data, none})
         EXPECT_EQ(bstring_find(bad, 0, x.b) + bstring_find(x.b, 0, bad) + bstring_append(x.b, bad) +
                       bstring_find_replace(x.b, bad, x.b, 0) + bstring_find_replace(x.b, x.b, bad, 0) +
                       (bstring_copy(bad) != nullptr),
-                  -5);
+            -5);
     EXPECT_EQ(Bytes(&fixed), "fixed");
     EXPECT_EQ(bstring_from_cstr(nullptr), nullptr);
-    EXPECT_EQ(bstring_append_cstr(x.b, nullptr) + bstring_append_block(x.b, nullptr, 1) + bstring_append_block(x.b, "x", -1) +
-                  bstring_find_replace(x.b, empty.b, x.b, 0) + bstring_find_replace(x.b, x.b, x.b, -1),
-              -5);
+    EXPECT_EQ(bstring_append_cstr(x.b, nullptr) + bstring_append_block(x.b, nullptr, 1) +
+                  bstring_append_block(x.b, "x", -1) + bstring_find_replace(x.b, empty.b, x.b, 0) +
+                  bstring_find_replace(x.b, x.b, x.b, -1),
+        -5);
     EXPECT_EQ(Text(x.b), "x");
     unsigned char b0[] = {'b', 0};
     tagbstring b_zero{0, 2, b0}; /* the terminator after "xab" is no part of it */

@@ -28,7 +28,8 @@ SDL_Surface *Patterned(std::vector<unsigned char> &buf, int w, int h, Uint32 for
 std::vector<unsigned char> Drawn(bool by_sdl, int sw, int sh, Uint32 sfmt, int spad, int dpad, const Tweak &tweak)
 {
     std::vector<unsigned char> sbuf, dbuf;
-    SDL_Surface *src = Patterned(sbuf, sw, sh, sfmt, spad, 1), *dst = Patterned(dbuf, 6, 4, SDL_PIXELFORMAT_ARGB8888, dpad, 2);
+    SDL_Surface *src = Patterned(sbuf, sw, sh, sfmt, spad, 1),
+                *dst = Patterned(dbuf, 6, 4, SDL_PIXELFORMAT_ARGB8888, dpad, 2);
     tweak(src, dst);
     if (by_sdl) {
         SDL_UpperBlit(src, nullptr, dst, nullptr);
@@ -46,7 +47,13 @@ std::vector<unsigned char> Drawn(bool by_sdl, int sw, int sh, Uint32 sfmt, int s
 TEST(Draw, FrameStartDrawsTheBackgroundAsSdlWould)
 {
     const Tweak none = [](SDL_Surface *, SDL_Surface *) {};
-    const struct { const char *what; int w, h; Uint32 format; int spad, dpad; Tweak tweak; } rows[] = {
+    const struct {
+        const char *what;
+        int w, h;
+        Uint32 format;
+        int spad, dpad;
+        Tweak tweak;
+    } rows[] = {
         {"plain copy", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0, none},
         {"padded source rows", 6, 4, SDL_PIXELFORMAT_ARGB8888, 8, 0, none},
         {"padded screen rows", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 4, none},
@@ -55,28 +62,49 @@ TEST(Draw, FrameStartDrawsTheBackgroundAsSdlWould)
         {"smaller picture", 5, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0, none},
         {"shorter picture", 6, 3, SDL_PIXELFORMAT_ARGB8888, 0, 0, none},
         {"colour key", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-         [](SDL_Surface *s, SDL_Surface *) { SDL_SetColorKey(s, 1, static_cast<Uint32 *>(s->pixels)[1]); }},
+            [](SDL_Surface *s, SDL_Surface *) { SDL_SetColorKey(s, 1, static_cast<Uint32 *>(s->pixels)[1]); }},
         {"run-length encoded", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-         [](SDL_Surface *s, SDL_Surface *) { SDL_SetColorKey(s, 1, 0), SDL_SetSurfaceRLE(s, 1); }},
+            [](SDL_Surface *s, SDL_Surface *) { SDL_SetColorKey(s, 1, 0), SDL_SetSurfaceRLE(s, 1); }},
         {"blended", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-         [](SDL_Surface *s, SDL_Surface *) { SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_BLEND); }},
-        {"red modulated", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0, [](SDL_Surface *s, SDL_Surface *) { SDL_SetSurfaceColorMod(s, 128, 255, 255); }},
-        {"green modulated", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0, [](SDL_Surface *s, SDL_Surface *) { SDL_SetSurfaceColorMod(s, 255, 128, 255); }},
-        {"blue modulated", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0, [](SDL_Surface *s, SDL_Surface *) { SDL_SetSurfaceColorMod(s, 255, 255, 128); }},
-        {"alpha modulated", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0, [](SDL_Surface *s, SDL_Surface *) { SDL_SetSurfaceAlphaMod(s, 128), SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE); }},
+            [](SDL_Surface *s, SDL_Surface *) { SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_BLEND); }},
+        {"red modulated", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
+            [](SDL_Surface *s, SDL_Surface *) { SDL_SetSurfaceColorMod(s, 128, 255, 255); }},
+        {"green modulated", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
+            [](SDL_Surface *s, SDL_Surface *) { SDL_SetSurfaceColorMod(s, 255, 128, 255); }},
+        {"blue modulated", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
+            [](SDL_Surface *s, SDL_Surface *) { SDL_SetSurfaceColorMod(s, 255, 255, 128); }},
+        {"alpha modulated", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
+            [](SDL_Surface *s, SDL_Surface *) {
+                SDL_SetSurfaceAlphaMod(s, 128), SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE);
+            }},
         {"clipped", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-         [](SDL_Surface *, SDL_Surface *d) { const SDL_Rect c{1, 1, 4, 2}; SDL_SetClipRect(d, &c); }},
+            [](SDL_Surface *, SDL_Surface *d) {
+                const SDL_Rect c{1, 1, 4, 2};
+                SDL_SetClipRect(d, &c);
+            }},
         {"clipped at the right", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-         [](SDL_Surface *, SDL_Surface *d) { const SDL_Rect c{0, 0, 5, 4}; SDL_SetClipRect(d, &c); }},
+            [](SDL_Surface *, SDL_Surface *d) {
+                const SDL_Rect c{0, 0, 5, 4};
+                SDL_SetClipRect(d, &c);
+            }},
         {"clipped at the bottom", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-         [](SDL_Surface *, SDL_Surface *d) { const SDL_Rect c{0, 0, 6, 3}; SDL_SetClipRect(d, &c); }},
+            [](SDL_Surface *, SDL_Surface *d) {
+                const SDL_Rect c{0, 0, 6, 3};
+                SDL_SetClipRect(d, &c);
+            }},
         {"clipped at the top", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-         [](SDL_Surface *, SDL_Surface *d) { const SDL_Rect c{0, 1, 6, 3}; SDL_SetClipRect(d, &c); }},
-        {"screen locked", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0, [](SDL_Surface *, SDL_Surface *d) { SDL_LockSurface(d); }},
-        {"picture locked", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0, [](SDL_Surface *s, SDL_Surface *) { SDL_LockSurface(s); }},
+            [](SDL_Surface *, SDL_Surface *d) {
+                const SDL_Rect c{0, 1, 6, 3};
+                SDL_SetClipRect(d, &c);
+            }},
+        {"screen locked", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
+            [](SDL_Surface *, SDL_Surface *d) { SDL_LockSurface(d); }},
+        {"picture locked", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
+            [](SDL_Surface *s, SDL_Surface *) { SDL_LockSurface(s); }},
     };
     for (const auto &r : rows)
-        EXPECT_TRUE(Drawn(false, r.w, r.h, r.format, r.spad, r.dpad, r.tweak) == Drawn(true, r.w, r.h, r.format, r.spad, r.dpad, r.tweak))
+        EXPECT_TRUE(Drawn(false, r.w, r.h, r.format, r.spad, r.dpad, r.tweak) ==
+                    Drawn(true, r.w, r.h, r.format, r.spad, r.dpad, r.tweak))
             << r.what;
 }
 

@@ -46,9 +46,9 @@ TEST_F(FishClass, InitMakesAPlaceholderAndRefusalsKeepNoData)
     refused(&o, &y, "FishDead", kEnd);
     Mem_TestReset(0, 0);
     EXPECT_EQ(log.Take(), (Lines{"[ERROR] Bad memory.", "[ERROR] Bad parameter list passed to Fish initialisation!",
-                                 "[ERROR] Invalid parameters to Fish initialisation. Param: \"Start Y\"",
-                                 "[ERROR] Invalid parameters to Fish initialisation. Param: \"FishType\"",
-                                 "[ERROR] Could not find fish: Nemo.", "[ERROR] Out of memory."}));
+                              "[ERROR] Invalid parameters to Fish initialisation. Param: \"Start Y\"",
+                              "[ERROR] Invalid parameters to Fish initialisation. Param: \"FishType\"",
+                              "[ERROR] Could not find fish: Nemo.", "[ERROR] Out of memory."}));
 }
 
 TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive)
@@ -59,9 +59,9 @@ TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive)
     World_t no_flags{};
     no_flags.max_fish = 4;
     const int refusals[] = {Fish_Remake(nullptr, w.get(), 2, 200, "crab"), Fish_Remake(&fish, nullptr, 2, 200, "crab"),
-                            Fish_Remake(&fish, &no_flags, 2, 200, "crab"), Fish_Remake(&fish, w.get(), 4, 200, "crab"),
-                            Fish_Remake(&fish, w.get(), -1, 200, "crab"), Fish_Remake(&fish, w.get(), 2, 200, nullptr),
-                            Fish_Remake(&fish, w.get(), 2, 200, "Nemo")};
+        Fish_Remake(&fish, &no_flags, 2, 200, "crab"), Fish_Remake(&fish, w.get(), 4, 200, "crab"),
+        Fish_Remake(&fish, w.get(), -1, 200, "crab"), Fish_Remake(&fish, w.get(), 2, 200, nullptr),
+        Fish_Remake(&fish, w.get(), 2, 200, "Nemo")};
     for (int r : refusals)
         EXPECT_EQ(r, -1);
     EXPECT_EQ(std::vector<int32_t>(w.get()->alive, w.get()->alive + 5), (std::vector<int32_t>{0, 0, 0, 0, 1}));
@@ -77,9 +77,9 @@ TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive)
     EXPECT_EQ(DataOf(fish)->eaten + DataOf(fish)->age, 0);
     EXPECT_EQ(w.alive(2), 1);
     const Lines bad = {"[ERROR] Bad memory.", "[ERROR] Invalid index value.",
-                       "[ERROR] Invalid fish type - cannot be NULL! (this is impossible)"};
+        "[ERROR] Invalid fish type - cannot be NULL! (this is impossible)"};
     EXPECT_EQ(log.Take(), (Lines{bad[0], bad[0], bad[0], bad[1], bad[1], bad[2], "[ERROR] Could not find fish: Nemo.",
-                                 "[ERROR] Failed to find fish Nemo"}));
+                              "[ERROR] Failed to find fish Nemo"}));
     /* The logged draw position is the previous life's. */
     EXPECT_TRUE(log.contains("Set Fish sprite data: wx:800, wy:207, ix:0, iy:182, iw:50, ih:9"));
     Object_t bare{}; /* a record whose construction failed has no data block */
@@ -118,15 +118,15 @@ TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot)
     EXPECT_EQ(Fish_Update(&empty, w.get()), -1);
     EXPECT_EQ(Fish_Update(nullptr, w.get()), -1);
     EXPECT_EQ(std::vector<int>({w.alive(3), w.get()->fish_count, w.get()->score, DataOf(slow)->age}),
-              std::vector<int>({1, 1, 10, 170}));
+        std::vector<int>({1, 1, 10, 170}));
     EXPECT_EQ(log.Take(), (Lines{"[ERROR] Invalid index value.", "[ERROR] Invalid index value.", "[ERROR] Bad memory.",
-                                 "[ERROR] Bad memory.", "[ERROR] Bad memory."}));
+                              "[ERROR] Bad memory.", "[ERROR] Bad memory."}));
 }
 
 TEST(FishAnim, StepsThroughTheRingByFrameTimeAndStopsAtABrokenLink)
 {
     Sprite_t ring[3] = {{{0, 0, 1, 1}, nullptr, &ring[1], 2}, {{1, 0, 1, 1}, nullptr, &ring[2], 3},
-                        {{2, 0, 1, 1}, nullptr, nullptr, 1}};
+        {{2, 0, 1, 1}, nullptr, nullptr, 1}};
     Object_t fish{};
     EXPECT_EQ(Fish_Anim(&fish), 0); /* not animated: nothing moves */
     EXPECT_EQ(fish.sprite.frameCounter, 0);
@@ -151,8 +151,11 @@ TEST(FishCollision, HalfOpenBoxAnswersWithTheKindEvenWhenDead)
     fish.hitbox = {100, 50, 25, 14};
     fish.collision = COLLISION_POISON;
     fish.dead = 1; /* not looked at */
-    const struct { float x, y; int want; } points[] = {{100.0f, 50.0f, COLLISION_POISON},
-        {124.9f, 63.9f, COLLISION_POISON}, {125.0f, 50.0f, 0}, {100.0f, 64.0f, 0}, {99.9f, 55.0f, 0}, {110.0f, 49.9f, 0}};
+    const struct {
+        float x, y;
+        int want;
+    } points[] = {{100.0f, 50.0f, COLLISION_POISON}, {124.9f, 63.9f, COLLISION_POISON}, {125.0f, 50.0f, 0},
+        {100.0f, 64.0f, 0}, {99.9f, 55.0f, 0}, {110.0f, 49.9f, 0}};
     for (const auto &p : points)
         EXPECT_EQ(Fish_Collision(&fish, p.x, p.y), p.want) << p.x << "," << p.y;
     EXPECT_EQ(Fish_Collision(nullptr, 0.0f, 0.0f), 0);
@@ -182,9 +185,9 @@ TEST_F(FishClass, ClassLoadsAndLogDumpNamesNoBadKind)
     const Lines lines = log.Take();
     ASSERT_EQ(lines.size(), 23u);
     EXPECT_EQ(Lines(lines.begin(), lines.begin() + 5),
-              (Lines{"[INFO] Object dump for Class: Fish", "[INFO]   Base Data - ID: 41, x: 800.000000, y: 207.000000",
-                     "[INFO]    Width: 32.000000, Height: 15.000000, Collision ID: COLLISION_FISH",
-                     "[INFO]    Age: 12 ticks, Points: 800", "[INFO]    Speed: 7.000000, Speed2: 18.000000"}));
+        (Lines{"[INFO] Object dump for Class: Fish", "[INFO]   Base Data - ID: 41, x: 800.000000, y: 207.000000",
+            "[INFO]    Width: 32.000000, Height: 15.000000, Collision ID: COLLISION_FISH",
+            "[INFO]    Age: 12 ticks, Points: 800", "[INFO]    Speed: 7.000000, Speed2: 18.000000"}));
     EXPECT_EQ(lines[7], "[INFO]    Width: 32.000000, Height: 15.000000, Collision ID: COLLISION_UNKNOWN");
     EXPECT_EQ(lines[15], "[ERROR] Invalid collision value.");
     EXPECT_EQ(lines[21], "[ERROR] Invalid collision value.");

@@ -43,30 +43,36 @@ TEST(FishCatalogue, RefusalsAddNothingAndTheTenthTypeFillsIt)
     ASSERT_EQ(Plain("ai_five", 0, 5), 0); /* no upper bound here; it is caught when a fish is made */
     EXPECT_EQ(Plain("second"), -1);
     EXPECT_EQ(Fish_TypeCount(), 1);
-    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Arrays are NULL, check Fish_Data_Init() is called.", "[ERROR] Could not load Fish: early",
-                                 "[ERROR] Could not find fish: early.", "[ERROR] Invalid parameter for number of fish!",
-                                 "[ERROR] Cannot initialise data that already exists!",
-                                 "[ERROR] Invalid value for parameter: 'animated'", "[ERROR] Could not load Fish: bad_anim",
-                                 "[ERROR] Invalid value for parameter: 'animated'", "[ERROR] Could not load Fish: bad_anim",
-                                 "[ERROR] Invalid value for parameter: 'ai_type'", "[ERROR] Could not load Fish: bad_ai",
-                                 "[ERROR] Invalid sprite handle provided.", "[ERROR] Could not get sprite: fish_nothing",
-                                 "[ERROR] Failed to get sprite data for fish!", "[ERROR] Could not load Fish: no_sprite",
-                                 "[ERROR] Invalid sprite handle provided.", "[ERROR] Could not get animation: fish_slow",
-                                 "[ERROR] Failed to get sprite data for fish!", "[ERROR] Could not load Fish: no_animation",
-                                 "[ERROR] Invalid value for parameter: 'name'", "[ERROR] Could not load Fish: (null)",
-                                 "[ERROR] Out of memory.", "[ERROR] Could not load Fish: no_memory",
-                                 "[ERROR] Not enough room for new fish type.", "[ERROR] Could not load Fish: second"}));
+    EXPECT_EQ(log.Take(),
+        (Lines{"[ERROR] Arrays are NULL, check Fish_Data_Init() is called.", "[ERROR] Could not load Fish: early",
+            "[ERROR] Could not find fish: early.", "[ERROR] Invalid parameter for number of fish!",
+            "[ERROR] Cannot initialise data that already exists!", "[ERROR] Invalid value for parameter: 'animated'",
+            "[ERROR] Could not load Fish: bad_anim", "[ERROR] Invalid value for parameter: 'animated'",
+            "[ERROR] Could not load Fish: bad_anim", "[ERROR] Invalid value for parameter: 'ai_type'",
+            "[ERROR] Could not load Fish: bad_ai", "[ERROR] Invalid sprite handle provided.",
+            "[ERROR] Could not get sprite: fish_nothing", "[ERROR] Failed to get sprite data for fish!",
+            "[ERROR] Could not load Fish: no_sprite", "[ERROR] Invalid sprite handle provided.",
+            "[ERROR] Could not get animation: fish_slow", "[ERROR] Failed to get sprite data for fish!",
+            "[ERROR] Could not load Fish: no_animation", "[ERROR] Invalid value for parameter: 'name'",
+            "[ERROR] Could not load Fish: (null)", "[ERROR] Out of memory.", "[ERROR] Could not load Fish: no_memory",
+            "[ERROR] Not enough room for new fish type.", "[ERROR] Could not load Fish: second"}));
     Object_t fish{};
     int y = 0;
     EXPECT_EQ(CallInit(Fish_Init, &fish, &y, "ai_five", static_cast<void *>(nullptr)), -1);
     EXPECT_EQ(fish.data, nullptr);
     EXPECT_EQ(Fish_FreeAll(), 0); /* once loading has begun it cannot begin again */
     EXPECT_EQ(Fish_Load_Init(1), -1);
-    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Invalid AI type in fish template!", "[ERROR] Invalid loading state for fish data!"}));
+    EXPECT_EQ(log.Take(),
+        (Lines{"[ERROR] Invalid AI type in fish template!", "[ERROR] Invalid loading state for fish data!"}));
 }
 
 /* The game's nine types, in the order that fixes their indices. */
-const struct { const char *name, *sprite; int w, h, dx, dy, ai; float speed, speed2; int points, collision; } kTypes[] = {
+const struct {
+    const char *name, *sprite;
+    int w, h, dx, dy, ai;
+    float speed, speed2;
+    int points, collision;
+} kTypes[] = {
     {"FishDead", "fish_pink", 32, 10, 0, -2, FISH_AI_NULL, 0.0f, 0.0f, 0, COLLISION_NULL},
     {"horiz_slow", "fish_slow", 25, 14, 0, 0, FISH_AI_HORIZONTAL, 4.8f, 1.0f, 10, COLLISION_FISH},
     {"horiz_med", "fish_red", 34, 11, 0, 0, FISH_AI_HORIZONTAL, 6.6f, 1.0f, 50, COLLISION_FISH},
@@ -90,8 +96,8 @@ TEST(FishCatalogue, GameTableLoadsNineTypesFoundByExactName)
         const FishData *data = Fish_GetData(i);
         ASSERT_TRUE(tmpl && data);
         EXPECT_EQ(std::vector<int>({tmpl->hitbox_w, tmpl->hitbox_h, tmpl->draw_x, tmpl->draw_y, tmpl->ai_type,
-                                    tmpl->collision, tmpl->animated, data->points, data->eaten, data->age}),
-                  std::vector<int>({t.w, t.h, t.dx, t.dy, t.ai, t.collision, 0, t.points, 0, 0}));
+                      tmpl->collision, tmpl->animated, data->points, data->eaten, data->age}),
+            std::vector<int>({t.w, t.h, t.dx, t.dy, t.ai, t.collision, 0, t.points, 0, 0}));
         EXPECT_EQ(tmpl->sprite, Image_Get_Sprite(t.sprite, -1));
         EXPECT_EQ(data->speed, t.speed);
         EXPECT_EQ(data->speed2, t.speed2);
@@ -102,7 +108,7 @@ TEST(FishCatalogue, GameTableLoadsNineTypesFoundByExactName)
     EXPECT_EQ(Fish_FindType("puff"), -1);
     EXPECT_EQ(Fish_FindType(nullptr), -1);
     EXPECT_EQ(log.Take(), (Lines{"[ERROR] Could not find fish: Puffer.", "[ERROR] Could not find fish: puff.",
-                                 "[ERROR] Could not find fish: (null)."}));
+                              "[ERROR] Could not find fish: (null)."}));
     const long live = Mem_TestLive();
     EXPECT_EQ(Fish_FreeAll(), 0);
     EXPECT_EQ(Mem_TestLive(), live - 12); /* three tables and nine names */

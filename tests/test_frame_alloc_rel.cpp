@@ -14,25 +14,54 @@
 #include <new>
 
 #include "ashare/alloc.h"
-#include "game_main.h"
 #include "ashare/share_utils.h"
+#include "game_main.h"
 #include "play_script.h"
 #include "test_support.h"
 
 static std::atomic<long> g_news{0}, g_mallocs{0};
-static void *Counted(std::size_t size) { return ++g_news, std::malloc(size ? size : 1); }
+static void *Counted(std::size_t size)
+{
+    return ++g_news, std::malloc(size ? size : 1);
+}
 
 /* Every form that could pair with a sanitizer's own delete is replaced. New
  * and delete are malloc and free here, which the compiler cannot know. */
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void *operator new(std::size_t size) { void *p = Counted(size); return p ? p : throw std::bad_alloc(); }
-void *operator new[](std::size_t size) { void *p = Counted(size); return p ? p : throw std::bad_alloc(); }
-void *operator new(std::size_t size, const std::nothrow_t &) noexcept { return Counted(size); }
-void *operator new[](std::size_t size, const std::nothrow_t &) noexcept { return Counted(size); }
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete[](void *p) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
+void *operator new(std::size_t size)
+{
+    void *p = Counted(size);
+    return p ? p : throw std::bad_alloc();
+}
+void *operator new[](std::size_t size)
+{
+    void *p = Counted(size);
+    return p ? p : throw std::bad_alloc();
+}
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept
+{
+    return Counted(size);
+}
+void *operator new[](std::size_t size, const std::nothrow_t &) noexcept
+{
+    return Counted(size);
+}
+void operator delete(void *p) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void *p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void *p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void *p, std::size_t) noexcept
+{
+    std::free(p);
+}
 
 #if !defined(__SANITIZE_ADDRESS__) && defined(__GLIBC__)
 constexpr long kDirectMallocs = 3; /* Mem_Alloc's malloc, operator new's and the direct one */
@@ -40,9 +69,18 @@ extern "C" {
 void *__libc_malloc(size_t size);
 void *__libc_calloc(size_t count, size_t size);
 void *__libc_realloc(void *block, size_t size);
-void *malloc(size_t size) noexcept { return ++g_mallocs, __libc_malloc(size); }
-void *calloc(size_t count, size_t size) noexcept { return ++g_mallocs, __libc_calloc(count, size); }
-void *realloc(void *block, size_t size) noexcept { return ++g_mallocs, __libc_realloc(block, size); }
+void *malloc(size_t size) noexcept
+{
+    return ++g_mallocs, __libc_malloc(size);
+}
+void *calloc(size_t count, size_t size) noexcept
+{
+    return ++g_mallocs, __libc_calloc(count, size);
+}
+void *realloc(void *block, size_t size) noexcept
+{
+    return ++g_mallocs, __libc_realloc(block, size);
+}
 }
 #else
 constexpr long kDirectMallocs = 0;
@@ -51,8 +89,14 @@ constexpr long kDirectMallocs = 0;
 namespace {
 
 /* Requests since t; since zero, all so far. */
-struct HeapCount { long mem, news, mallocs; bool operator==(const HeapCount &) const = default; };
-HeapCount Since(HeapCount t) { return {Mem_TestCount() - t.mem, g_news.load() - t.news, g_mallocs.load() - t.mallocs}; }
+struct HeapCount {
+    long mem, news, mallocs;
+    bool operator==(const HeapCount &) const = default;
+};
+HeapCount Since(HeapCount t)
+{
+    return {Mem_TestCount() - t.mem, g_news.load() - t.news, g_mallocs.load() - t.mallocs};
+}
 
 /* Keeps the compiler from pairing up and dropping an allocation and its release. */
 void *volatile g_sink = nullptr;

@@ -3,8 +3,8 @@
 #include <SDL.h>
 
 #include "ashare/alloc.h"
-#include "image.h"
 #include "ashare/share_utils.h"
+#include "image.h"
 #include "test_support.h"
 
 namespace {
@@ -79,7 +79,7 @@ TEST_F(ImageTest, LookupsByNameAndHandle)
     SDL_Surface *back = Image_Get_SpriteSheet(nullptr, 0), *shark = Image_Get_SpriteSheet(nullptr, 1);
     ASSERT_TRUE(back && shark);
     EXPECT_EQ(Image_Get_SpriteSheet("background1", 5), back); /* stray handle ignored */
-    EXPECT_EQ(Drawn(back), (Pixels{kMagenta, kRed})); /* the colour key hides only on keyed sheets */
+    EXPECT_EQ(Drawn(back), (Pixels{kMagenta, kRed}));         /* the colour key hides only on keyed sheets */
     EXPECT_EQ(Drawn(shark), (Pixels{kBlack, kRed}));
     /* The first of two equal names wins; whole, case-sensitive names only. */
     EXPECT_EQ(Image_Find_Sprite("fish"), 0);
@@ -89,18 +89,16 @@ TEST_F(ImageTest, LookupsByNameAndHandle)
 
     const size_t mark = log_.lines().size();
     EXPECT_FALSE(Image_Get_Sprite(nullptr, -1) || Image_Get_Sprite(nullptr, 2) || Image_Get_SpriteSheet(nullptr, 2) ||
-                 Image_Get_Animation(nullptr, 0) || Image_Get_Sprite("Fish", 0) ||
-                 Image_Get_SpriteSheet("sharks", 1) || Image_Get_Animation("swim", -1));
+                 Image_Get_Animation(nullptr, 0) || Image_Get_Sprite("Fish", 0) || Image_Get_SpriteSheet("sharks", 1) ||
+                 Image_Get_Animation("swim", -1));
     EXPECT_EQ(Image_AddSprite("ghost", 7, 1, 1, 1, 1), 0); /* kept, without a sheet */
     const Sprite_t *ghost = Image_Get_Sprite("ghost", -1);
     ASSERT_TRUE(ghost && !ghost->sheet);
     EXPECT_EQ(ErrorsSince(mark),
-              (std::vector<std::string>{"Invalid sprite handle provided.", "Sprite handle was too large.",
-                                        "Sprite Sheet handle was too large.", "Animation handle was too large.",
-                                        "Invalid sprite handle provided.", "Could not get sprite: Fish",
-                                        "Invalid sprite handle provided.", "Could not get sprite sheet: sharks",
-                                        "Invalid sprite handle provided.", "Could not get animation: swim",
-                                        "Sprite Sheet handle was too large."}));
+        (std::vector<std::string>{"Invalid sprite handle provided.", "Sprite handle was too large.",
+            "Sprite Sheet handle was too large.", "Animation handle was too large.", "Invalid sprite handle provided.",
+            "Could not get sprite: Fish", "Invalid sprite handle provided.", "Could not get sprite sheet: sharks",
+            "Invalid sprite handle provided.", "Could not get animation: swim", "Sprite Sheet handle was too large."}));
 }
 
 TEST_F(ImageTest, StoresOfCapacityZeroRefuseEveryAdd)
@@ -109,22 +107,22 @@ TEST_F(ImageTest, StoresOfCapacityZeroRefuseEveryAdd)
     EXPECT_EQ(Image_LoadSpriteSheet("a.bmp", "s", 1, 255, 0, 255), -1);
     EXPECT_EQ(Image_AddSprite("p", 0, 0, 0, 1, 1), -1);
     EXPECT_EQ(Image_AddAnimation("an", 1, static_cast<Sprite_t *>(nullptr)), -1);
-    EXPECT_EQ(ErrorsSince(0), (std::vector<std::string>{
-                                  "No space in buffer for new Sprite Sheet!", "Failed to load Sprite Sheet: s",
-                                  "Not enough space in buffer for new Sprite!", "Failed to load sprite: p",
-                                  "Not enough space in buffer for new Animation!", "Failed to load animation: an"}));
+    EXPECT_EQ(ErrorsSince(0),
+        (std::vector<std::string>{"No space in buffer for new Sprite Sheet!", "Failed to load Sprite Sheet: s",
+            "Not enough space in buffer for new Sprite!", "Failed to load sprite: p",
+            "Not enough space in buffer for new Animation!", "Failed to load animation: an"}));
 }
 
 TEST_F(ImageTest, Animations)
 {
     /* Frames keep the time of the sprite they copy. */
     Sprite_t f[3] = {{{0, 0, 1, 1}, nullptr, nullptr, -1}, {{1, 0, 1, 1}, nullptr, nullptr, 7},
-                     {{2, 0, 1, 1}, nullptr, nullptr, -1}};
+        {{2, 0, 1, 1}, nullptr, nullptr, -1}};
     ASSERT_EQ(Image_Init(1, 1, 4), 0);
     EXPECT_EQ(Image_AddAnimation("gap", 3, &f[0], static_cast<Sprite_t *>(nullptr), &f[2]), -1);
     EXPECT_EQ(Image_AddAnimation("none", 0), -1);
-    EXPECT_TRUE(fmtest::InOrder(log_.lines(), {"Unexpected end of vararg list reached.",
-                                               "Failed to load animation: gap", "Failed to load animation: none"}));
+    EXPECT_TRUE(fmtest::InOrder(log_.lines(),
+        {"Unexpected end of vararg list reached.", "Failed to load animation: gap", "Failed to load animation: none"}));
     ASSERT_EQ(Image_AddAnimation("swim", 3, &f[0], &f[1], &f[2]), 0);
     Sprite_t *a = Image_Get_Animation(nullptr, 0); /* the refused ones took no handle */
     ASSERT_EQ(a, Image_Get_Animation("swim", -1));
@@ -150,17 +148,18 @@ TEST_F(ImageTest, FailedAddsLeaveStoresUnchanged)
     EXPECT_EQ(Image_AddAnimation("an", 1, &frame), -1);
     Mem_TestReset(0, 0);
     EXPECT_EQ(Image_AddSprite(nullptr, 0, 0, 0, 1, 1), -1);
-    EXPECT_EQ(ErrorsSince(0), (std::vector<std::string>{
-                                  "Out of memory.", "Failed to load Sprite Sheet: s", "Out of memory.",
-                                  "Failed to load sprite: p", "Out of memory.", "Failed to load animation: an",
-                                  "Bad parameters - NULL passed to function.", "Failed to load sprite: (null)"}));
+    EXPECT_EQ(
+        ErrorsSince(0), (std::vector<std::string>{"Out of memory.", "Failed to load Sprite Sheet: s", "Out of memory.",
+                            "Failed to load sprite: p", "Out of memory.", "Failed to load animation: an",
+                            "Bad parameters - NULL passed to function.", "Failed to load sprite: (null)"}));
     const size_t mark = log_.lines().size();
     EXPECT_EQ(Image_LoadSpriteSheet("missing.bmp", "gone", 1, 255, 0, 255), -1);
     const auto errors = ErrorsSince(mark);
     ASSERT_EQ(errors.size(), 2u);
     /* SDL's own reason about the file, not a complaint about a null stream. */
     EXPECT_TRUE(errors[0].rfind("Failed to create SDL_Surface: ", 0) == 0 && errors[0].size() > 30 &&
-                errors[0].find("Parameter") == std::string::npos) << errors[0];
+                errors[0].find("Parameter") == std::string::npos)
+        << errors[0];
     EXPECT_EQ(errors[1], "Failed to load Sprite Sheet: gone");
     EXPECT_EQ(Image_Get_SpriteSheet(nullptr, 1), nullptr);
     EXPECT_EQ(Image_Get_Animation(nullptr, 0), nullptr);
@@ -179,9 +178,15 @@ TEST_F(ImageTest, HeaderCheckRefusesPicturesTheirBytesCannotHold)
     const std::string intact = fmtest::ReadFile(dir_.path() / "res" / "p.bmp");
     ASSERT_EQ(intact.size(), 78u);
     const std::string ours = "BMP file claims ";
-    const struct { int at; Uint32 value; int bytes; size_t cut; std::string want; } rows[] = {
-        {0, 0, 0, 78, ""}, {22, static_cast<Uint32>(-2), 4, 78, ""}, {0, 0, 0, 75, "sdl"},
-        {0, 0, 0, 74, ours + "3x2 pixels, more than its 74 bytes hold"}, {0, 0, 0, 66, ours + "3x2 pixels, more than its 66 bytes hold"},
+    const struct {
+        int at;
+        Uint32 value;
+        int bytes;
+        size_t cut;
+        std::string want;
+    } rows[] = {{0, 0, 0, 78, ""}, {22, static_cast<Uint32>(-2), 4, 78, ""}, {0, 0, 0, 75, "sdl"},
+        {0, 0, 0, 74, ours + "3x2 pixels, more than its 74 bytes hold"},
+        {0, 0, 0, 66, ours + "3x2 pixels, more than its 66 bytes hold"},
         {18, 0x10003, 4, 78, ours + "65539x2 pixels, more than its 78 bytes hold"},
         {22, 0x1000002, 4, 78, ours + "3x16777218 pixels, more than its 78 bytes hold"},
         {22, static_cast<Uint32>(-2), 4, 74, ours + "3x-2 pixels, more than its 74 bytes hold"},
@@ -201,7 +206,8 @@ TEST_F(ImageTest, HeaderCheckRefusesPicturesTheirBytesCannotHold)
         const size_t mark = log_.lines().size();
         const bool loaded = Image_LoadSpriteSheet(name.c_str(), "p", 0, 0, 0, 0) == 0;
         const auto errors = ErrorsSince(mark);
-        const std::string said = errors.empty() ? "" : errors[0].substr(std::string("Failed to create SDL_Surface: ").size());
+        const std::string said =
+            errors.empty() ? "" : errors[0].substr(std::string("Failed to create SDL_Surface: ").size());
         SCOPED_TRACE(name + ": " + said);
         if (r.want == "sdl")
             EXPECT_TRUE(!loaded || said.empty() ? said.find(ours) == std::string::npos : false);
@@ -214,8 +220,12 @@ TEST_F(ImageTest, HeaderCheckRefusesPicturesTheirBytesCannotHold)
 
 TEST_F(ImageTest, KeyedSheetsUpTo128RowsWithoutAlphaAreRunLengthEncoded)
 {
-    const struct { int h; Uint32 format; int key; bool rle; } rows[] = {
-        {128, SDL_PIXELFORMAT_RGB24, 1, true}, {129, SDL_PIXELFORMAT_RGB24, 1, false},
+    const struct {
+        int h;
+        Uint32 format;
+        int key;
+        bool rle;
+    } rows[] = {{128, SDL_PIXELFORMAT_RGB24, 1, true}, {129, SDL_PIXELFORMAT_RGB24, 1, false},
         {8, SDL_PIXELFORMAT_RGB24, 0, false}, {8, SDL_PIXELFORMAT_ARGB8888, 1, false}};
     ASSERT_EQ(Image_Init(4, 0, 0), 0);
     for (int i = 0; i < 4; ++i) {

@@ -15,7 +15,7 @@ TEST(Log, LinePrefixesAndErrnoMarker)
     errno = ENOENT;
     LOG_WARN("warned");
     LOG_ERR("broke %s", "it"); /* errno as the warning left it */
-    LOG_INFO("after"); /* the error reset errno */
+    LOG_INFO("after");         /* the error reset errno */
     errno = EINVAL;
     LOG_ERR_KEEP("closing line");
     LOG_INFO("still set");
@@ -23,10 +23,10 @@ TEST(Log, LinePrefixesAndErrnoMarker)
     auto at = [&](const char *level, int offset, const char *rest) {
         return std::string(level) + " (class/probe:TestBody():" + std::to_string(line + offset) + ": errno: " + rest;
     };
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{
-        at("[INFO]", 0, "None) plain 7"), at("[WARN]", 2, "Yep) warned"), at("[ERROR]", 3, "Yep) broke it"),
-        at("[INFO]", 4, "None) after"), at("[ERROR]", 6, "Yep) closing line"), at("[INFO]", 7, "Yep) still set"),
-        "DEBUG class/probe:TestBody():" + std::to_string(line + 8) + ": dbg 1"}));
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{at("[INFO]", 0, "None) plain 7"), at("[WARN]", 2, "Yep) warned"),
+                               at("[ERROR]", 3, "Yep) broke it"), at("[INFO]", 4, "None) after"),
+                               at("[ERROR]", 6, "Yep) closing line"), at("[INFO]", 7, "Yep) still set"),
+                               "DEBUG class/probe:TestBody():" + std::to_string(line + 8) + ": dbg 1"}));
 }
 
 TEST(Log, LinesWithoutAStreamAreDropped)

@@ -34,7 +34,7 @@ uint32_t Fingerprint(const Sprite_t *sp)
  * shows something else. When the art changes, take the new values from the
  * failure messages. */
 const uint32_t kFingerprints[] = {2717261920u, 2827522167u, 2303318187u, 504107764u, 2867699798u, 2001103485u,
-                                  2120584811u, 2540866619u, 267064780u, 1128898868u, 2064303719u};
+    2120584811u, 2540866619u, 267064780u, 1128898868u, 2064303719u};
 
 TEST(Manifest, LoadsEverySheetAndSpriteInOrder)
 {

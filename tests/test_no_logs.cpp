@@ -5,9 +5,9 @@
 
 #include <map>
 
+#include "ashare/share_utils.h"
 #include "child_process.h"
 #include "game_main.h"
-#include "ashare/share_utils.h"
 #include "play_script.h"
 
 using namespace fmtest;

@@ -19,17 +19,32 @@ int init_probe(Object_t *, va_list args)
         g_seen.push_back(va_arg(args, const void *));
     return g_init_result;
 }
-int update_stub(Object_t *, World_t *) { return 0; }
-int anim_stub(Object_t *) { return 0; }
-int collision_stub(Object_t *, float, float) { return 0; }
+int update_stub(Object_t *, World_t *)
+{
+    return 0;
+}
+int anim_stub(Object_t *)
+{
+    return 0;
+}
+int collision_stub(Object_t *, float, float)
+{
+    return 0;
+}
 int load_probe()
 {
-    g_proto = Object_t{nullptr, Object_AssignClassID("Probe"), 0, {}, 0, 0, 0, 0, {},
-                       update_stub, anim_stub, init_probe, anim_stub, collision_stub};
+    g_proto = Object_t{nullptr, Object_AssignClassID("Probe"), 0, {}, 0, 0, 0, 0, {}, update_stub, anim_stub,
+        init_probe, anim_stub, collision_stub};
     return g_proto.class_id == -1 ? -1 : 0;
 }
-int load_second() { return Object_AssignClassID("Second") == -1 ? -1 : 0; }
-int load_failing() { return 1; }
+int load_second()
+{
+    return Object_AssignClassID("Second") == -1 ? -1 : 0;
+}
+int load_failing()
+{
+    return 1;
+}
 
 } // namespace
 
@@ -65,10 +80,11 @@ TEST(Object, StartedRegistryNamesClassesAndCreatesNumberedObjects)
     EXPECT_EQ(Object_Create(&o, &g_proto, nullptr), 0);
     EXPECT_EQ(o.id, 2);
     EXPECT_EQ(Object_CleanAll(), 0);
-    EXPECT_TRUE(fmtest::InOrder(log.lines(), {"Copying class name: Second", "Object system started.", "Invalid class id:-1",
-        "Cannot load classes if the Object system has started.", "Invalid class id:2",
-        "errno: None) Failed to setup Object ANIM function - Class:Probe", "[WARN] (object:Object_Create():",
-        "Prototype given for object creation was NULL.", "Failed to initialise Object - Class: Probe, ID: 1"}));
+    EXPECT_TRUE(fmtest::InOrder(log.lines(),
+        {"Copying class name: Second", "Object system started.", "Invalid class id:-1",
+            "Cannot load classes if the Object system has started.", "Invalid class id:2",
+            "errno: None) Failed to setup Object ANIM function - Class:Probe", "[WARN] (object:Object_Create():",
+            "Prototype given for object creation was NULL.", "Failed to initialise Object - Class: Probe, ID: 1"}));
     EXPECT_FALSE(log.contains("LOG function"));
 }
 
@@ -88,7 +104,8 @@ TEST(Object, FailingLoaderLeavesItLoadingAndFullListsRefuse)
     EXPECT_EQ(Object_AssignClassID("X"), -1);
     EXPECT_STREQ(Object_GetClassString(OBJECT_MAX_CLASSES - 1), "X"); // from the temporary list
     EXPECT_EQ(Object_CleanAll(), 0);
-    EXPECT_TRUE(fmtest::InOrder(log.lines(), {"Function given for Class loading was NULL.", "Failed to load a Class!"}));
+    EXPECT_TRUE(
+        fmtest::InOrder(log.lines(), {"Function given for Class loading was NULL.", "Failed to load a Class!"}));
 }
 
 TEST(Object, AllocFreeAndTheRegistryWithoutItsLists)
@@ -113,12 +130,13 @@ TEST(Object, AllocFreeAndTheRegistryWithoutItsLists)
     Mem_TestReset(0, 0);
     EXPECT_EQ(Object_GetClassString(0), nullptr); // nothing registered yet
     EXPECT_EQ(Object_CleanAll(), 0);
-    EXPECT_EQ(log.Take(), (fmtest::Lines{"[ERROR] Could not allocate for Object.", "[INFO] Cleaning String data for Object classes.",
-                                         "[ERROR] Class name list is invalid!", "[ERROR] Class name list is invalid!",
-                                         "[INFO] Loading Class data from export functions...",
-                                         "[ERROR] Class name list is invalid!", "[ERROR] Out of memory.",
-                                         "[ERROR] Given name for class was NULL.", "[INFO] Assigning class ID - Class: Copy, ID: 0",
-                                         "[ERROR] Out of memory.", "[INFO] Loading Class data from export functions...",
-                                         "[ERROR] Out of memory.", "[ERROR] Invalid class id:0",
-                                         "[INFO] Cleaning String data for Object classes.", "[INFO] Class String memory released."}));
+    EXPECT_EQ(
+        log.Take(), (fmtest::Lines{"[ERROR] Could not allocate for Object.",
+                        "[INFO] Cleaning String data for Object classes.", "[ERROR] Class name list is invalid!",
+                        "[ERROR] Class name list is invalid!", "[INFO] Loading Class data from export functions...",
+                        "[ERROR] Class name list is invalid!", "[ERROR] Out of memory.",
+                        "[ERROR] Given name for class was NULL.", "[INFO] Assigning class ID - Class: Copy, ID: 0",
+                        "[ERROR] Out of memory.", "[INFO] Loading Class data from export functions...",
+                        "[ERROR] Out of memory.", "[ERROR] Invalid class id:0",
+                        "[INFO] Cleaning String data for Object classes.", "[INFO] Class String memory released."}));
 }

@@ -49,13 +49,13 @@ protected:
 TEST_F(Shark, MadeAtItsStartWithItsBoxAndRefusingBadArguments)
 {
     EXPECT_EQ(std::vector<int>({INPUT_UP, INPUT_DOWN, INPUT_LEFT, INPUT_RIGHT, INPUT_BITE, INPUT_COUNT}),
-              std::vector<int>({0, 1, 2, 3, 4, 6})); /* the codes callers pass */
-    EXPECT_EQ(std::vector<int>({shark.hitbox.x, shark.hitbox.y, shark.hitbox.w, shark.hitbox.h, shark.draw_x,
-                                shark.draw_y, shark.sprite.dst.x, shark.sprite.dst.y, D()->health, D()->bite_ready,
-                                D()->biting, D()->hurt_timer}),
-              std::vector<int>({100, 100, 92, 18, -11, -11, 89, 89, 3, 1, 0, 0}));
-    EXPECT_TRUE(shark.sprite.current == Image_Get_Sprite("shark_idle", -1) && D()->idle_sprite == shark.sprite.current &&
-                D()->bite_sprite == Image_Get_Sprite("shark_bite", -1));
+        std::vector<int>({0, 1, 2, 3, 4, 6})); /* the codes callers pass */
+    EXPECT_EQ(
+        std::vector<int>({shark.hitbox.x, shark.hitbox.y, shark.hitbox.w, shark.hitbox.h, shark.draw_x, shark.draw_y,
+            shark.sprite.dst.x, shark.sprite.dst.y, D()->health, D()->bite_ready, D()->biting, D()->hurt_timer}),
+        std::vector<int>({100, 100, 92, 18, -11, -11, 89, 89, 3, 1, 0, 0}));
+    EXPECT_TRUE(shark.sprite.current == Image_Get_Sprite("shark_idle", -1) &&
+                D()->idle_sprite == shark.sprite.current && D()->bite_sprite == Image_Get_Sprite("shark_bite", -1));
     const long live = Mem_TestLive(); /* made again: the earlier block is given back */
     int x = 5, y = 6, extra = 0;
     void *const end = nullptr;
@@ -71,15 +71,18 @@ TEST_F(Shark, MadeAtItsStartWithItsBoxAndRefusingBadArguments)
     EXPECT_EQ(CallInit(PlayerShark_Init, &o, &x, &y, end), -1);
     Mem_TestReset(0, 0);
     EXPECT_EQ(log.Take(), (Lines{"[ERROR] Invalid parameters to PlayerShark initialisation. Param: \"Start X\"",
-                                 "[ERROR] Invalid parameters to PlayerShark initialisation. Param: \"Start Y\"",
-                                 "[ERROR] Bad parameter list passed to Shark initialisation!", "[ERROR] Out of memory."}));
+                              "[ERROR] Invalid parameters to PlayerShark initialisation. Param: \"Start Y\"",
+                              "[ERROR] Bad parameter list passed to Shark initialisation!", "[ERROR] Out of memory."}));
     EXPECT_EQ(PlayerShark_Update(&o, hw.get()), -1);
     EXPECT_EQ(PlayerShark_Update(nullptr, hw.get()), -1);
     EXPECT_EQ(PlayerShark_Anim(&o) + PlayerShark_LogDump(&o), 0);
     /* Its own COLLISION: the half-open box. */
     shark.hitbox = SDL_Rect{10, 20, 92, 18};
-    const struct { float x, y; int want; } points[] = {{10.0f, 20.0f, COLLISION_PLAYER}, {101.9f, 37.9f, COLLISION_PLAYER},
-        {9.9f, 30.0f, 0}, {102.0f, 30.0f, 0}, {50.0f, 19.9f, 0}, {50.0f, 38.0f, 0}};
+    const struct {
+        float x, y;
+        int want;
+    } points[] = {{10.0f, 20.0f, COLLISION_PLAYER}, {101.9f, 37.9f, COLLISION_PLAYER}, {9.9f, 30.0f, 0},
+        {102.0f, 30.0f, 0}, {50.0f, 19.9f, 0}, {50.0f, 38.0f, 0}};
     for (const auto &p : points)
         EXPECT_EQ(PlayerShark_Collision(&shark, p.x, p.y), p.want) << p.x << "," << p.y;
     EXPECT_EQ(PlayerShark_Collision(nullptr, 10.0f, 20.0f), 0);
@@ -90,10 +93,12 @@ TEST_F(Shark, MovesTruncatingTowardZeroWithUpAndLeftWinningInsideTheScene)
     EXPECT_EQ(Player_SetInput(6, 1), -1);
     EXPECT_EQ(Player_SetInput(-1, 1), -1);
     ASSERT_EQ(Player_SetInput(5, 1), 0); /* held throughout, to no effect */
-    const struct { int x, y; std::vector<int> held; int want_x, want_y; } cases[] = {
-        {10, 100, {3}, 13, 100}, {10, 100, {2}, 6, 100}, {-10, 100, {3}, -6, 100},
-        {-10, 100, {2}, -13, 100}, {10, 100, {0}, 10, 97}, {10, 100, {1}, 10, 103},
-        {10, 100, {}, 10, 100}, {718, 390, {3, 1}, 720, 391},
+    const struct {
+        int x, y;
+        std::vector<int> held;
+        int want_x, want_y;
+    } cases[] = {{10, 100, {3}, 13, 100}, {10, 100, {2}, 6, 100}, {-10, 100, {3}, -6, 100}, {-10, 100, {2}, -13, 100},
+        {10, 100, {0}, 10, 97}, {10, 100, {1}, 10, 103}, {10, 100, {}, 10, 100}, {718, 390, {3, 1}, 720, 391},
         {720, 391, {3, 1}, 720, 391}, {-85, -8, {2, 0}, -87, -9}, {10, 100, {0, 1, 2, 3}, 6, 97}};
     for (const auto &c : cases) {
         shark.hitbox = SDL_Rect{c.x, c.y, 92, 18};
@@ -101,7 +106,7 @@ TEST_F(Shark, MovesTruncatingTowardZeroWithUpAndLeftWinningInsideTheScene)
             Player_SetInput(code, std::ranges::count(c.held, code) > 0);
         Frame();
         EXPECT_EQ(std::vector<int>({shark.hitbox.x, shark.hitbox.y, shark.sprite.dst.x, shark.sprite.dst.y}),
-                  std::vector<int>({c.want_x, c.want_y, c.want_x - 11, c.want_y - 11}))
+            std::vector<int>({c.want_x, c.want_y, c.want_x - 11, c.want_y - 11}))
             << "from " << c.x << "," << c.y;
     }
     /* Without a table nothing is stored and every control, still held above, reads as released. */
@@ -140,10 +145,13 @@ TEST_F(Shark, OneBitePerPressEndingInItsFortyEighthFrameThenACooldown)
 TEST_F(Shark, BitesOnlyWhatHoldsAMouthPoint)
 {
     /* 1-pixel-high probes across the mouth points' rows and the column x 195. */
-    const struct { SDL_Rect box; bool bitten; } probes[] = {
-        {{185, 113, 11, 1}, true}, {{185, 113, 10, 1}, false}, {{196, 113, 5, 1}, false}, {{185, 112, 11, 1}, false},
-        {{185, 114, 11, 1}, false}, {{185, 108, 11, 1}, true}, {{185, 107, 11, 1}, false}, {{185, 109, 11, 1}, false},
-        {{150, 110, 25, 14}, false}, {{185, 100, 25, 10}, true}, {{192, 110, 10, 5}, false}};
+    const struct {
+        SDL_Rect box;
+        bool bitten;
+    } probes[] = {{{185, 113, 11, 1}, true}, {{185, 113, 10, 1}, false}, {{196, 113, 5, 1}, false},
+        {{185, 112, 11, 1}, false}, {{185, 114, 11, 1}, false}, {{185, 108, 11, 1}, true}, {{185, 107, 11, 1}, false},
+        {{185, 109, 11, 1}, false}, {{150, 110, 25, 14}, false}, {{185, 100, 25, 10}, true},
+        {{192, 110, 10, 5}, false}};
     Player_SetInput(4, 1);
     for (const auto &p : probes) {
         Object_t *fish = Put(0, COLLISION_FISH, p.box);
@@ -169,8 +177,8 @@ TEST_F(Shark, BitesOnlyWhatHoldsAMouthPoint)
     EXPECT_EQ(Player_CollisionCount(), 100);
     const Lines lines = log.Take();
     EXPECT_EQ(Lines(lines.end() - 4, lines.end()),
-              (Lines{"[ERROR] Bad parameters - NULL passed!", "[ERROR] Bad parameters - NULL passed!",
-                     "[ERROR] Player is not initialised properly.", "[ERROR] No more room for collisions this frame!"}));
+        (Lines{"[ERROR] Bad parameters - NULL passed!", "[ERROR] Bad parameters - NULL passed!",
+            "[ERROR] Player is not initialised properly.", "[ERROR] No more room for collisions this frame!"}));
 }
 
 TEST_F(Shark, HarmsCostOneEveryThirtySevenFramesAndPoisonOrDeathCostAll)

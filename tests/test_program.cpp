@@ -25,16 +25,24 @@ TEST(Program, CleanStartAndQuit)
         EXPECT_EQ(startup.find("DEBUG game:Main_InitWindow():") != std::string::npos, debug);
         const auto run = SplitLines(run_text);
         EXPECT_TRUE(InOrder(run, {"Starting up...", "Quit message recieved.", "Successfully reached end of execution.",
-                                  "Closing down systems.", "Cleaning resources...", "All cleaning done."}) &&
-                    run.back().find("All cleaning done.") != std::string::npos) << run_text;
+                                     "Closing down systems.", "Cleaning resources...", "All cleaning done."}) &&
+                    run.back().find("All cleaning done.") != std::string::npos)
+            << run_text;
         EXPECT_TRUE(InOrder(run, {"Starting up...", "Score: 0"})); /* the first frame, before or after the quit */
         /* Start-up, loop and shutdown lines name the entry function; the
          * helpers they call keep their own names. */
-        const struct { const std::string *log; const char *text, *func; } kWriters[] = {
-            {&startup, "Started SDL systems.", "WinMain"},        {&startup, "Created Player in world.", "WinMain"},
-            {&run_text, "Quit message recieved.", "WinMain"},     {&run_text, "Score: 0", "WinMain"},
-            {&run_text, "Successfully reached end", "WinMain"},   {&run_text, "Closing down systems.", "WinMain"},
-            {&run_text, "Cleaning resources...", "Main_CloseAll"}, {&run_text, "All cleaning done.", "Main_CloseAll"},
+        const struct {
+            const std::string *log;
+            const char *text, *func;
+        } kWriters[] = {
+            {&startup, "Started SDL systems.", "WinMain"},
+            {&startup, "Created Player in world.", "WinMain"},
+            {&run_text, "Quit message recieved.", "WinMain"},
+            {&run_text, "Score: 0", "WinMain"},
+            {&run_text, "Successfully reached end", "WinMain"},
+            {&run_text, "Closing down systems.", "WinMain"},
+            {&run_text, "Cleaning resources...", "Main_CloseAll"},
+            {&run_text, "All cleaning done.", "Main_CloseAll"},
         };
         for (const auto &w : kWriters) {
             const size_t at = w.log->find(w.text);
@@ -51,8 +59,8 @@ TEST(Program, SdlStartFailing)
     const ChildOutcome out = box.Run("nonexistent", Stop::Never);
     EXPECT_TRUE(out.Clean() && out.status != 0) << out.Describe();
     const std::string text = box.Log("startup.log");
-    EXPECT_TRUE(InOrder(SplitLines(text), {"Starting up...", "Failed to initialise SDL. Err #-1: ",
-                                           "Closing down systems.", "All cleaning done."}));
+    EXPECT_TRUE(InOrder(SplitLines(text),
+        {"Starting up...", "Failed to initialise SDL. Err #-1: ", "Closing down systems.", "All cleaning done."}));
     EXPECT_EQ(text.find("Started SDL systems."), std::string::npos);
     EXPECT_FALSE(fs::exists(box.work / "run.log"));
 }

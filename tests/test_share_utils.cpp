@@ -8,13 +8,15 @@
 #include "ashare/share_utils.h"
 #include "test_support.h"
 
-static std::string Text(bstring b) { return b ? std::string(reinterpret_cast<char *>(b->data), b->length) : "<null>"; }
+static std::string Text(bstring b)
+{
+    return b ? std::string(reinterpret_cast<char *>(b->data), b->length) : "<null>";
+}
 
 TEST(ResourcePath, BinBecomesRes)
 {
     const char *rows[][2] = {{"games/finmaw/bin/", "games/finmaw/res/"}, {"bin/x/bin/", "res/x/res/"},
-                             {"games/cabinet/bin/", "games/careset/res/"},
-                             {"games/finmaw/", "games/finmaw/"}, {"games/BIN/", "games/BIN/"}};
+        {"games/cabinet/bin/", "games/careset/res/"}, {"games/finmaw/", "games/finmaw/"}, {"games/BIN/", "games/BIN/"}};
     Mem_TestReset(7, 0); /* the replacement works, keeping its copy does not */
     EXPECT_EQ(0, File_InitialiseResourcePathFrom("x/bin/"));
     Mem_TestReset(0, 0);
@@ -52,9 +54,9 @@ TEST(ResourcePath, ExistingOutputIsReleasedAndLinesNameTheCaller)
     const std::regex prefix(R"(\(ashare/share_utils:(\w+)\(\):\d+: errno: \w+\) )");
     const std::string warn = "Out bstring exists, destroying to avoid memory leaks\n";
     EXPECT_EQ(std::regex_replace(log.text(), prefix, "$1: "),
-              "[WARN] File_GetResource: " + warn + "[WARN] File_GetResource_cstr: " + warn +
-                  "[ERROR] File_GetResource: Invalid input: path bstring cannot be NULL.\n"
-                  "[ERROR] File_GetResource_cstr: Failed to copy RESOURCE_PATH.\n");
+        "[WARN] File_GetResource: " + warn + "[WARN] File_GetResource_cstr: " + warn +
+            "[ERROR] File_GetResource: Invalid input: path bstring cannot be NULL.\n"
+            "[ERROR] File_GetResource_cstr: Failed to copy RESOURCE_PATH.\n");
 }
 
 TEST(ResourcePath, CStringConvert)
@@ -92,7 +94,7 @@ TEST(ResourcePath, FailedInitialisationLinesAndAnUnsetCopy)
     EXPECT_EQ(nullptr, RESOURCE_PATH);
     const std::regex prefix(R"(\(ashare/share_utils:(\w+)\(\):\d+: errno: \w+\) )");
     EXPECT_EQ(std::regex_replace(log.text(), prefix, "$1: "),
-              "[ERROR] File_InitialiseResourcePath: SDL could not setup the base path on this system.\n"
-              "[ERROR] File_InitialiseResourcePath: bstring find and replace failed.\n"
-              "[ERROR] File_GetResource_cstr: Failed to copy RESOURCE_PATH.\n");
+        "[ERROR] File_InitialiseResourcePath: SDL could not setup the base path on this system.\n"
+        "[ERROR] File_InitialiseResourcePath: bstring find and replace failed.\n"
+        "[ERROR] File_GetResource_cstr: Failed to copy RESOURCE_PATH.\n");
 }

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <utility>
 
+#include "ashare/share_utils.h"
 #include "class/fish.h"
 #include "game.h"
 #include "game_main.h"
-#include "ashare/share_utils.h"
 #include "test_support.h"
 
 using namespace fmtest;
@@ -48,7 +48,11 @@ protected:
         ASSERT_EQ(g.screen->format->BytesPerPixel, 4);
         Game_LoopBegin(&g);
     }
-    void TearDown() override { if (g.screen) Game_Shutdown(&g); } /* shutdown empties screen */
+    void TearDown() override
+    {
+        if (g.screen)
+            Game_Shutdown(&g);
+    } /* shutdown empties screen */
     std::string RunLog() const { return Log_Flush(), ReadFile(dir_.path() / "run.log"); }
     int Count(const std::string &needle) const
     {
@@ -59,7 +63,10 @@ protected:
     }
     int Frame() { return Game_Frame(&g); }
     void Send(std::initializer_list<SDL_Keycode> keys, Uint32 type = SDL_KEYDOWN, Uint8 repeat = 0)
-    { Push(keys, type, repeat); Game_DrainEvents(&g); }
+    {
+        Push(keys, type, repeat);
+        Game_DrainEvents(&g);
+    }
     /* The area as the background alone would show it, with glyphs {digit, x}
      * of the font and an entity's sprite drawn on top. */
     std::vector<Uint32> Expected(SDL_Rect area, std::vector<std::pair<int, int>> glyphs, const Object_t *o = nullptr)
@@ -91,8 +98,8 @@ TEST_F(Shell, ScoreAndHealthDigits)
             ASSERT_FALSE(Expected({30, 25, 10, 12}, {{a, 30}}) == Expected({30, 25, 10, 12}, {{b, 30}}));
     g.world.score = 1234;
     ASSERT_EQ(Frame(), 0);
-    EXPECT_TRUE(Region(g.screen, kScoreArea) ==
-                Expected(kScoreArea, {{0, 30}, {0, 40}, {1, 50}, {2, 60}, {3, 70}, {4, 80}}));
+    EXPECT_TRUE(
+        Region(g.screen, kScoreArea) == Expected(kScoreArea, {{0, 30}, {0, 40}, {1, 50}, {2, 60}, {3, 70}, {4, 80}}));
     EXPECT_TRUE(Region(g.screen, kHealthArea) == Expected(kHealthArea, {{3, 400}}));
     Send({SDLK_h, SDLK_h, SDLK_h, SDLK_h, SDLK_h, SDLK_h, SDLK_h}); /* 3 + 7: the digit goes */
     EXPECT_EQ(g.player_data->health, 10);
@@ -152,8 +159,8 @@ TEST_F(Shell, PauseFreezesEntitiesOnly)
     Send({SDLK_RIGHT}, SDL_KEYUP);
     for (int i = 0; i < 5; ++i)
         ASSERT_EQ(Frame(), 0);
-    EXPECT_EQ(std::vector<int>({g.world.fish_count, g.hitbox_view, g.player_data->health}),
-              std::vector<int>({2, 1, 4}));
+    EXPECT_EQ(
+        std::vector<int>({g.world.fish_count, g.hitbox_view, g.player_data->health}), std::vector<int>({2, 1, 4}));
     EXPECT_EQ(memcmp(&g.world.entities[0].hitbox, &fish, sizeof fish), 0);
     EXPECT_EQ(memcmp(&g.world.player->hitbox, &shark, sizeof shark), 0);
     EXPECT_EQ(ReadFile(dir_.path() / "run.log"), before_pause); /* nothing reached the closed file */
@@ -193,7 +200,7 @@ TEST_F(Shell, KeysOutsideTheTableDoNothingAndEscapeQuits)
     Send({SDLK_ESCAPE, SDLK_1, SDLK_5, SDLK_8, SDLK_c, SDLK_h, SDLK_p}, SDL_KEYUP);
     ASSERT_EQ(Frame(), 0);
     EXPECT_EQ(std::vector<int>({g.running, g.paused, g.hitbox_view, g.player_data->health, g.world.fish_count}),
-              std::vector<int>({1, 0, 0, 3, 0}));
+        std::vector<int>({1, 0, 0, 3, 0}));
     EXPECT_EQ(memcmp(&g.world.player->hitbox, &shark, sizeof shark), 0);
     Push({SDLK_c});
     Push({SDLK_c}, SDL_KEYDOWN, 1); /* a repeat flips it back */
@@ -297,9 +304,18 @@ TEST(HitboxView, RedBoxOnBlackInEveryScreenFormat)
 TEST_F(Shell, KeyTableDrivesInputsAndSpawns)
 {
     Object_t *shark = g.world.player;
-    const struct { SDL_Keycode key; int dx, dy; } moves[] = {
-        {SDLK_UP, 0, -3}, {SDLK_w, 0, -3}, {SDLK_DOWN, 0, 3}, {SDLK_s, 0, 3},
-        {SDLK_LEFT, -4, 0}, {SDLK_a, -4, 0}, {SDLK_RIGHT, 3, 0}, {SDLK_d, 3, 0},
+    const struct {
+        SDL_Keycode key;
+        int dx, dy;
+    } moves[] = {
+        {SDLK_UP, 0, -3},
+        {SDLK_w, 0, -3},
+        {SDLK_DOWN, 0, 3},
+        {SDLK_s, 0, 3},
+        {SDLK_LEFT, -4, 0},
+        {SDLK_a, -4, 0},
+        {SDLK_RIGHT, 3, 0},
+        {SDLK_d, 3, 0},
     };
     for (const auto &m : moves) {
         SCOPED_TRACE(SDL_GetKeyName(m.key));
@@ -320,10 +336,19 @@ TEST_F(Shell, KeyTableDrivesInputsAndSpawns)
     ASSERT_EQ(Frame(), 0);
     EXPECT_EQ(g.player_data->biting, 0);
 
-    const struct { SDL_Keycode key; const char *type; int start_y; } spawns[] = {
-        {SDLK_1, "horiz_slow", 200}, {SDLK_2, "horiz_med", 200}, {SDLK_3, "horiz_fast", 200},
-        {SDLK_4, "sine_slow", 200},  {SDLK_5, "sine_wide", 20},  {SDLK_6, "sword", 200},
-        {SDLK_7, "puffer", 200},     {SDLK_8, "crab", 600},
+    const struct {
+        SDL_Keycode key;
+        const char *type;
+        int start_y;
+    } spawns[] = {
+        {SDLK_1, "horiz_slow", 200},
+        {SDLK_2, "horiz_med", 200},
+        {SDLK_3, "horiz_fast", 200},
+        {SDLK_4, "sine_slow", 200},
+        {SDLK_5, "sine_wide", 20},
+        {SDLK_6, "sword", 200},
+        {SDLK_7, "puffer", 200},
+        {SDLK_8, "crab", 600},
     };
     for (const auto &s : spawns) /* each takes the next free slot */
         Send({s.key});
@@ -358,7 +383,7 @@ TEST(ShellSteps, FailingStartReturnsMinusOneAndStillClosesDown)
     EXPECT_EQ(g.status, -1);
     EXPECT_EQ(Game_Shutdown(&g), -1);
     EXPECT_TRUE(InOrder(SplitLines(ReadFile(dir.path() / "startup.log")),
-                        {"Starting up...", "Failed to initialise SDL. Err #-1: ", "Closing down systems.",
-                         "Cleaning resources...", "All cleaning done."}));
+        {"Starting up...", "Failed to initialise SDL. Err #-1: ", "Closing down systems.", "Cleaning resources...",
+            "All cleaning done."}));
     EXPECT_EQ(Main_CloseAll(nullptr), 0);
 }

@@ -14,10 +14,10 @@
 #include <random>
 #include <vector>
 
+#include "ashare/share_utils.h"
 #include "class/fish.h"
 #include "class/fish_ai.h"
 #include "game_main.h"
-#include "ashare/share_utils.h"
 #include "play_script.h"
 #include "test_support.h"
 
@@ -26,11 +26,14 @@ namespace {
 /* Each frame, each kind of key with its chance (another while its switch
  * is on), and the chance that it is a release. Keys 9 to x do nothing, and
  * neither do the key-ups of the last row. */
-const struct { double chance, when_on; int Game_t::*on; double up; std::vector<SDL_Keycode> keys; } kKeys[] = {
-    {0.3, 0, nullptr, 0, {SDLK_1, SDLK_2, SDLK_3, SDLK_4, SDLK_5, SDLK_6, SDLK_7, SDLK_8}},
+const struct {
+    double chance, when_on;
+    int Game_t::*on;
+    double up;
+    std::vector<SDL_Keycode> keys;
+} kKeys[] = {{0.3, 0, nullptr, 0, {SDLK_1, SDLK_2, SDLK_3, SDLK_4, SDLK_5, SDLK_6, SDLK_7, SDLK_8}},
     {0.15, 0, nullptr, 0.5, {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_w, SDLK_s, SDLK_a, SDLK_d, SDLK_SPACE}},
-    {0.004, 0, nullptr, 0, {SDLK_h}},
-    {0.002, 0.01, &Game_t::hitbox_view, 0, {SDLK_c}},
+    {0.004, 0, nullptr, 0, {SDLK_h}}, {0.002, 0.01, &Game_t::hitbox_view, 0, {SDLK_c}},
     {0.001, 0.03, &Game_t::paused, 0, {SDLK_p}}, /* short pauses, now and then */
     {0.01, 0, nullptr, 0.5, {SDLK_9, SDLK_0, SDLK_RETURN, SDLK_x}},
     {0.01, 0, nullptr, 1, {SDLK_ESCAPE, SDLK_1, SDLK_8, SDLK_c, SDLK_h, SDLK_p}}};
@@ -61,7 +64,9 @@ TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
     auto chance = [&](double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(rng) < p; };
     /* Repeats count as presses. */
     auto send = [&](Uint32 type, SDL_Keycode key) { fmtest::Press(&game, {key}, type, rng() % 4 == 0); };
-    struct { long full, eaten, left, paused, hitbox, high, low; } seen{};
+    struct {
+        long full, eaten, left, paused, hitbox, high, low;
+    } seen{};
     for (int frame = 1; frame <= 100000; ++frame) {
         if (chance(0.0005)) /* a held number key, auto-repeating until the world is full */
             for (int n = 80 + static_cast<int>(rng() % 200), key = SDLK_1 + static_cast<int>(rng() % 8); n > 0; --n)
@@ -107,8 +112,8 @@ TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
         seen.low += score_before < 0;
     }
     /* The random keys reached every path they were meant to. */
-    EXPECT_TRUE(seen.full && seen.eaten > 100 && seen.left > 1000 && seen.paused && seen.hitbox && seen.high &&
-                seen.low)
+    EXPECT_TRUE(
+        seen.full && seen.eaten > 100 && seen.left > 1000 && seen.paused && seen.hitbox && seen.high && seen.low)
         << "full, eaten, left, paused, hitbox view, clamps: " << seen.full << " " << seen.eaten << " " << seen.left
         << " " << seen.paused << " " << seen.hitbox << " " << seen.high << " " << seen.low;
     Game_Shutdown(&game);

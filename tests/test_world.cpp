@@ -29,7 +29,7 @@ TEST_F(World, CreateLaysOutPlaceholdersThenTheSharkAndDestroyReleasesAll)
     const long live = Mem_TestLive();
     Create(120);
     EXPECT_EQ(std::vector<int>({world.fish_count, world.next_slot, world.score, world.entity_count, world.max_fish}),
-              std::vector<int>({0, 0, 0, 121, 120}));
+        std::vector<int>({0, 0, 0, 121, 120}));
     for (int i = 0; i < 120; ++i)
         ASSERT_TRUE(world.alive[i] == 0 && world.entities[i].id == i && world.entities[i].data) << i;
     EXPECT_EQ(world.alive[120], 1);
@@ -55,12 +55,13 @@ TEST_F(World, RefusalsAndFailuresReturnMinusOneWithTheirLines)
     no_flags.entities = records, no_flags.player = &records[1];
     int d[1], count = 0;
     log.Take();
-    const int results[] = {
-        World_Create(nullptr, 5), World_Create(&bare, 0), World_SpawnPlayer(nullptr, 0, 0),
+    const int results[] = {World_Create(nullptr, 5), World_Create(&bare, 0), World_SpawnPlayer(nullptr, 0, 0),
         World_SpawnPlayer(&bare, 0, 0), World_SpawnFish(nullptr, 0, "crab"), World_SpawnFish(&no_player, 0, nullptr),
-        World_SpawnFish(&bare, 0, "crab"), World_SpawnFish(&no_flags, 0, "crab"), World_GetEntityList(nullptr, nullptr, nullptr, &count),
-        World_GetEntityList(&no_flags, nullptr, nullptr, &count), World_GetEntityList(&no_player, nullptr, nullptr, &count),
-        World_GetScoreAsArray(5, nullptr, 1), World_GetScoreAsArray(5, d, 0), World_Destroy(nullptr)};
+        World_SpawnFish(&bare, 0, "crab"), World_SpawnFish(&no_flags, 0, "crab"),
+        World_GetEntityList(nullptr, nullptr, nullptr, &count),
+        World_GetEntityList(&no_flags, nullptr, nullptr, &count),
+        World_GetEntityList(&no_player, nullptr, nullptr, &count), World_GetScoreAsArray(5, nullptr, 1),
+        World_GetScoreAsArray(5, d, 0), World_Destroy(nullptr)};
     for (int r : results)
         EXPECT_EQ(r, -1);
     EXPECT_EQ(World_GetPlayer(nullptr), nullptr);
@@ -78,13 +79,13 @@ TEST_F(World, RefusalsAndFailuresReturnMinusOneWithTheirLines)
                       uninit = "[ERROR] World data not properly initialised.",
                       cleanup = "[ERROR] Could not properly cleanup World_t memory.",
                       no_memory = "[WARN] Invalid memory in World_t struct, cannot free!";
-    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Target  was not allocated!", "[ERROR] Invalid parameter for maximum fish entites.",
-                                 null_world, "[ERROR] Invalid world parameter - must be properly initialised.", null_world,
-                                 "[ERROR] Invalid fish type name - cannot be NULL.", uninit, uninit, null_world, uninit,
-                                 "[ERROR] Player is not initialised properly.", "[ERROR] Invalid input!",
-                                 "[ERROR] Invalid input!", "[ERROR] Target must exist.", null_world,
-                                 "[ERROR] Invalid world parameter - must be properly initialised.",
-                                 "[INFO] World Entity array cleaned.", cleanup, no_memory, cleanup, no_memory, cleanup}));
+    EXPECT_EQ(log.Take(),
+        (Lines{"[ERROR] Target  was not allocated!", "[ERROR] Invalid parameter for maximum fish entites.", null_world,
+            "[ERROR] Invalid world parameter - must be properly initialised.", null_world,
+            "[ERROR] Invalid fish type name - cannot be NULL.", uninit, uninit, null_world, uninit,
+            "[ERROR] Player is not initialised properly.", "[ERROR] Invalid input!", "[ERROR] Invalid input!",
+            "[ERROR] Target must exist.", null_world, "[ERROR] Invalid world parameter - must be properly initialised.",
+            "[INFO] World Entity array cleaned.", cleanup, no_memory, cleanup, no_memory, cleanup}));
     EXPECT_TRUE(InOrder(log.lines(), {"errno: Yep) Could not properly cleanup"}));
     for (long n = 1; n <= 3; ++n) { /* the records, the flags, the first placeholder's data */
         World_t w{};
@@ -93,7 +94,8 @@ TEST_F(World, RefusalsAndFailuresReturnMinusOneWithTheirLines)
         Mem_TestReset(0, 0);
         World_Destroy(&w);
     }
-    EXPECT_TRUE(InOrder(log.Take(), {"[ERROR] Out of memory.", "[ERROR] Out of memory.", "[ERROR] Could not initialise fish array!"}));
+    EXPECT_TRUE(InOrder(
+        log.Take(), {"[ERROR] Out of memory.", "[ERROR] Out of memory.", "[ERROR] Could not initialise fish array!"}));
 }
 
 TEST_F(World, SpawnCursorStaysOnItsSlotWrapsAndStopsWhenFull)
@@ -129,14 +131,16 @@ TEST_F(World, SpawnCursorStaysOnItsSlotWrapsAndStopsWhenFull)
         --world.fish_count;
     }
     EXPECT_TRUE(InOrder(log.Take(), {"Could not find fish: goldfish.", "[ERROR] Failed to reinitialise Fish in World.",
-                                "[ERROR] No room for new fish: 120/120!", "[ERROR] No room for new fish!"}));
+                                        "[ERROR] No room for new fish: 120/120!", "[ERROR] No room for new fish!"}));
 }
 
 TEST_F(World, ScoreDigitsFrameClampAndEntityList)
 {
     int d[6];
-    const struct { int score, count; std::vector<int> digits; } rows[] = {
-        {1234, 6, {4, 3, 2, 1, 0, 0}}, {1234567, 6, {7, 6, 5, 4, 3, 2}}, {-5, 2, {-5, 0}}, {987, 1, {7}}};
+    const struct {
+        int score, count;
+        std::vector<int> digits;
+    } rows[] = {{1234, 6, {4, 3, 2, 1, 0, 0}}, {1234567, 6, {7, 6, 5, 4, 3, 2}}, {-5, 2, {-5, 0}}, {987, 1, {7}}};
     for (const auto &r : rows) {
         ASSERT_EQ(World_GetScoreAsArray(r.score, d, r.count), 0);
         EXPECT_EQ(std::vector<int>(d, d + r.count), r.digits);

@@ -80,9 +80,9 @@ private:
     {
         const bstring b = s.b;
         Check(!b || (b->data && b->length >= 0 && b->length < b->capacity && b->data[b->length] == 0 &&
-                     Bytes(b) == s.text && (!exact_cap || b->capacity == s.cap)),
-              what + ": got \"" + (b && b->data ? Bytes(b) : "") + "\" cap " + std::to_string(b ? b->capacity : 0) +
-                  ", want \"" + s.text + "\" cap " + std::to_string(s.cap));
+                        Bytes(b) == s.text && (!exact_cap || b->capacity == s.cap)),
+            what + ": got \"" + (b && b->data ? Bytes(b) : "") + "\" cap " + std::to_string(b ? b->capacity : 0) +
+                ", want \"" + s.text + "\" cap " + std::to_string(s.cap));
     }
     /* The capacity after a call that grows when cap <= length + spare. */
     static int Grown(const Slot &s, int spare)
@@ -142,8 +142,9 @@ private:
             tagbstring own = ViewOf(a);
             const tagbstring *t = Byte() & 1 ? &own : b.b;
             const size_t hit = pos < 0 ? std::string::npos : a.text.find(Bytes(t), static_cast<size_t>(pos));
-            Check(bstring_find(a.b, pos, const_cast<tagbstring *>(t)) == (hit == std::string::npos ? -1 : static_cast<int>(hit)),
-                  what + ": find at " + std::to_string(pos));
+            Check(bstring_find(a.b, pos, const_cast<tagbstring *>(t)) ==
+                      (hit == std::string::npos ? -1 : static_cast<int>(hit)),
+                what + ": find at " + std::to_string(pos));
         } else if ((op == 6 || op == 7) && both) { /* b by text or by a's bytes; a's bytes by b */
             const std::string t = Text(3, false);
             tagbstring own = ViewOf(a), given{0, static_cast<int>(t.size()), (unsigned char *)t.data()};

@@ -21,8 +21,14 @@
 #include "test_support.h"
 
 /* A sanitizer report in a forked child must not pass for an ordinary status. */
-extern "C" const char *__asan_default_options() { return "exitcode=86"; }
-extern "C" const char *__ubsan_default_options() { return "exitcode=86:print_stacktrace=1"; }
+extern "C" const char *__asan_default_options()
+{
+    return "exitcode=86";
+}
+extern "C" const char *__ubsan_default_options()
+{
+    return "exitcode=86:print_stacktrace=1";
+}
 
 namespace fmtest {
 
@@ -56,8 +62,8 @@ inline bool CatchesSigterm(pid_t pid)
  * to err_file; the child ends through exit() with body's result, so the
  * leak check of a sanitizer build runs in it. After 120 s, only a safety
  * net against a hang, an alarm ends the child. */
-inline ChildOutcome RunInChild(const fs::path &cwd, const fs::path &err_file, const std::function<int()> &body,
-                               Stop stop = Stop::Never)
+inline ChildOutcome RunInChild(
+    const fs::path &cwd, const fs::path &err_file, const std::function<int()> &body, Stop stop = Stop::Never)
 {
     fflush(nullptr);
     const pid_t pid = fork();
@@ -96,10 +102,13 @@ struct Sandbox {
     /* Runs the program under the given video driver. */
     ChildOutcome Run(const char *driver, Stop stop) const
     {
-        return RunInChild(work, root / "stderr.txt", [&] {
-            setenv("SDL_VIDEODRIVER", driver, 1);
-            return execl((root / "bin" / exe).c_str(), exe.c_str(), static_cast<char *>(nullptr));
-        }, stop);
+        return RunInChild(
+            work, root / "stderr.txt",
+            [&] {
+                setenv("SDL_VIDEODRIVER", driver, 1);
+                return execl((root / "bin" / exe).c_str(), exe.c_str(), static_cast<char *>(nullptr));
+            },
+            stop);
     }
     std::string Log(const char *name) const { return ReadFile(work / name); }
 

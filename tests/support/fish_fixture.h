@@ -24,7 +24,10 @@ inline bool AddManifestSprites()
     return ok;
 }
 
-inline bool LoadGameFish() { return AddManifestSprites() && Main_LoadFish() == 0; }
+inline bool LoadGameFish()
+{
+    return AddManifestSprites() && Main_LoadFish() == 0;
+}
 
 /* Calls an INIT that takes a va_list with the given pointers. */
 inline int CallInit(int (*init)(Object_t *, va_list), Object_t *object, ...)
@@ -36,7 +39,10 @@ inline int CallInit(int (*init)(Object_t *, va_list), Object_t *object, ...)
     return result;
 }
 
-inline FishData *DataOf(Object_t &fish) { return static_cast<FishData *>(fish.data); }
+inline FishData *DataOf(Object_t &fish)
+{
+    return static_cast<FishData *>(fish.data);
+}
 
 /* A World_t laid out as World_Create lays it out, without the object system;
  * fish records are "FishDead" placeholders when the catalogue has the type. */
@@ -51,7 +57,11 @@ public:
             CallInit(Fish_Init, &entities_[i], &start_y, "FishDead", static_cast<void *>(nullptr));
     }
     HandWorld(const HandWorld &) = delete;
-    ~HandWorld() { for (Object_t &o : entities_) Mem_Free(o.data); }
+    ~HandWorld()
+    {
+        for (Object_t &o : entities_)
+            Mem_Free(o.data);
+    }
     World_t *get() { return &world_; }
     Object_t &fish(int slot) { return entities_[slot]; }
     int32_t alive(int slot) const { return alive_[slot]; }

@@ -5,8 +5,8 @@
 
 #include <initializer_list>
 
-#include "game_main.h"
 #include "ashare/share_utils.h"
+#include "game_main.h"
 
 namespace fmtest {
 
