@@ -26,7 +26,7 @@ struct FishRow {
     int collision;
 };
 
-const FishRow kFishTypes[] = {
+constexpr FishRow kFishTypes[] = {
     {"FishDead", "fish_pink", 32, 10, 0, -2, FISH_AI_NULL, 0.0f, 0.0f, 0, COLLISION_NULL},
     {"horiz_slow", "fish_slow", 25, 14, 0, 0, FISH_AI_HORIZONTAL, 4.8f, 1.0f, 10, COLLISION_FISH},
     {"horiz_med", "fish_red", 34, 11, 0, 0, FISH_AI_HORIZONTAL, 6.6f, 1.0f, 50, COLLISION_FISH},
@@ -40,7 +40,7 @@ const FishRow kFishTypes[] = {
 
 constexpr int kFishCapacity = 10;
 
-const KeyBinding kKeys[] = {
+constexpr KeyBinding kKeys[] = {
     {SDLK_UP, KEY_INPUT, INPUT_UP, nullptr, 0},
     {SDLK_w, KEY_INPUT, INPUT_UP, nullptr, 0},
     {SDLK_DOWN, KEY_INPUT, INPUT_DOWN, nullptr, 0},
