@@ -55,7 +55,7 @@ constexpr const char *kStartupLogName = "startup.log";
 
 int Main_FillCollisionNames(void)
 {
-    static const char *const names[COLLISION_KIND_COUNT] = {
+    static constexpr const char *kNames[COLLISION_KIND_COUNT] = {
         "COLLISION_NULL",  "COLLISION_PLAYER", "COLLISION_FISH",
         "COLLISION_DEATH", "COLLISION_HARM",   "COLLISION_POISON",
     };
@@ -68,7 +68,7 @@ int Main_FillCollisionNames(void)
             result = -1;
             continue;
         }
-        strncpy(CollisionNames[k], names[k], kCollisionNameSize - 1);
+        strncpy(CollisionNames[k], kNames[k], kCollisionNameSize - 1);
         CollisionNames[k][kCollisionNameSize - 1] = '\0';
     }
     return result;

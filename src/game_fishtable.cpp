@@ -26,7 +26,7 @@ struct FishRow {
     int collision;
 };
 
-const FishRow kFishTypes[] = {
+constexpr FishRow kFishTypes[] = {
     {"FishDead", "fish_pink", 32, 10, 0, -2, FISH_AI_NULL, 0.0f, 0.0f, 0, COLLISION_NULL},
     {"horiz_slow", "fish_slow", 25, 14, 0, 0, FISH_AI_HORIZONTAL, 4.8f, 1.0f, 10, COLLISION_FISH},
     {"horiz_med", "fish_red", 34, 11, 0, 0, FISH_AI_HORIZONTAL, 6.6f, 1.0f, 50, COLLISION_FISH},
@@ -56,7 +56,7 @@ constexpr KeyBinding Act(SDL_Keycode key, int action)
 
 /* One key per row. */
 // clang-format off
-const KeyBinding kKeys[] = {
+constexpr KeyBinding kKeys[] = {
     Steer(SDLK_UP, INPUT_UP),
     Steer(SDLK_w, INPUT_UP),
     Steer(SDLK_DOWN, INPUT_DOWN),

@@ -228,7 +228,7 @@ int Fish_LogDump(Object_t *fish)
         LOG_ERR("Bad memory.");
         return -1;
     }
-    static const FishData kNoData = {};
+    static constexpr FishData kNoData = {};
     const FishData *data = fish->data ? static_cast<const FishData *>(fish->data) : &kNoData;
 
     const char *class_name = Object_GetClassString(fish->class_id);
