@@ -6,6 +6,7 @@
 //   node browser-test.cjs DIR     (playwright-core on NODE_PATH)
 //   FINMAW_CHROMIUM overrides the browser (default /usr/bin/chromium).
 'use strict';
+const fs = require('fs');
 const path = require('path');
 const { chromium } = require('playwright-core');
 const { start } = require('./serve.cjs');
@@ -72,8 +73,9 @@ function inOrder(text, parts) {
 async function play(page, url) {
   const started = Date.now();
   await page.goto(url);
-  await page.waitForFunction(() => typeof Module !== 'undefined' && Module._finmaw_frames &&
-                                   Module._finmaw_frames() > 0, null, { timeout: 60000 });
+  // The game's functions may be called only once the runtime is up.
+  await page.waitForFunction(() => window.finmawReady === true && Module._finmaw_frames() > 0,
+                             null, { timeout: 60000 });
   console.log(`first frame after ${Date.now() - started} ms`);
 
   check(await page.evaluate(() => document.activeElement && document.activeElement.id === 'canvas'),
@@ -150,6 +152,17 @@ async function play(page, url) {
   check(lastLine(logs.run).endsWith('All cleaning done.'),
         `run.log ends with "All cleaning done." (${lastLine(logs.run)})`);
   check(!/\[ERROR\]/.test(logs.startup + logs.run), 'no ERROR line in either log');
+
+  // The page's own links hand out the same files.
+  for (const [name, text] of [['startup.log', logs.startup], ['run.log', logs.run]]) {
+    const [download] = await Promise.all([
+      page.waitForEvent('download', { timeout: 10000 }),
+      page.click(`a[data-log="${name}"]`),
+    ]);
+    const saved = fs.readFileSync(await download.path(), 'utf8');
+    check(download.suggestedFilename() === name && saved === text,
+          `the page's ${name} link downloads the log (${saved.length} bytes)`);
+  }
   return logs;
 }
 
