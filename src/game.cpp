@@ -463,13 +463,18 @@ int Game_Loop(Game_t *game)
     return 0;
 }
 
+void Game_LogCleanEnd(void)
+{
+    ENTRY_INFO("Successfully reached end of execution.");
+}
+
 int Game_Main(void)
 {
     static Game_t game;
     memset(&game, 0, sizeof game);
     if (Game_Startup(&game) == 0) {
         if (Game_Loop(&game) == 0)
-            ENTRY_INFO("Successfully reached end of execution.");
+            Game_LogCleanEnd();
     }
     return Game_Shutdown(&game);
 }

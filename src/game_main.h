@@ -74,6 +74,9 @@ int Game_Frame(Game_t *game);
 /* The frame loop: Game_LoopBegin, then events and due frames until a quit
  * has been handled. Returns 0 after a quit, non-zero when a frame failed. */
 int Game_Loop(Game_t *game);
+/* The line that tells a loop ended on a quit, written before shutdown; an
+ * entry that runs the loop its own way writes it through this. */
+void Game_LogCleanEnd(void);
 /* Shutdown: releases the world and everything else; returns game->status. */
 int Game_Shutdown(Game_t *game);
 
