@@ -57,7 +57,9 @@ int ChildRun(long fail_at, bool starved)
         kept += name != nullptr;
     if (Mem_TestLive() - baseline != kept || (fail_at == 0 && kept != 7)) /* six collision names, the input table */
         return kLeftBehind;
-    return started != 0 ? (status != 0 ? kStartupFailed : kStatusLost) : status != 0 ? kShutdownFailed : kPlayed;
+    return started != 0  ? (status == -1 && started == -1 ? kStartupFailed : kStatusLost)
+           : status != 0 ? kShutdownFailed
+                         : kPlayed;
 }
 
 struct StartupOutcome {
