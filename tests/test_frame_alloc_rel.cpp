@@ -19,11 +19,13 @@
 #include "play_script.h"
 #include "test_support.h"
 
-static std::atomic<long> g_news{0}, g_mallocs{0};
-static void *Counted(std::size_t size)
+namespace {
+std::atomic<long> g_news{0}, g_mallocs{0};
+void *Counted(std::size_t size)
 {
     return ++g_news, std::malloc(size ? size : 1);
 }
+} // namespace
 
 /* Every form that could pair with a sanitizer's own delete is replaced. New
  * and delete are malloc and free here, which the compiler cannot know. */

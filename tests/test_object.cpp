@@ -12,36 +12,36 @@ int g_init_result = 0;
 std::vector<const void *> g_seen; // what the last INIT found in its list, up to the ending null
 Object_t g_proto;
 
-int init_probe(Object_t *, va_list args)
+int InitProbe(Object_t *, va_list args)
 {
     g_seen.clear();
     while (g_seen.size() < 4 && (g_seen.empty() || g_seen.back()))
         g_seen.push_back(va_arg(args, const void *));
     return g_init_result;
 }
-int update_stub(Object_t *, World_t *)
+int UpdateStub(Object_t *, World_t *)
 {
     return 0;
 }
-int anim_stub(Object_t *)
+int AnimStub(Object_t *)
 {
     return 0;
 }
-int collision_stub(Object_t *, float, float)
+int CollisionStub(Object_t *, float, float)
 {
     return 0;
 }
-int load_probe()
+int LoadProbe()
 {
-    g_proto = Object_t{nullptr, Object_AssignClassID("Probe"), 0, {}, 0, 0, 0, 0, {}, update_stub, anim_stub,
-        init_probe, anim_stub, collision_stub};
+    g_proto = Object_t{nullptr, Object_AssignClassID("Probe"), 0, {}, 0, 0, 0, 0, {}, UpdateStub, AnimStub, InitProbe,
+        AnimStub, CollisionStub};
     return g_proto.class_id == -1 ? -1 : 0;
 }
-int load_second()
+int LoadSecond()
 {
     return Object_AssignClassID("Second") == -1 ? -1 : 0;
 }
-int load_failing()
+int LoadFailing()
 {
     return 1;
 }
@@ -51,12 +51,12 @@ int load_failing()
 TEST(Object, StartedRegistryNamesClassesAndCreatesNumberedObjects)
 {
     fmtest::LogCapture log;
-    ASSERT_TRUE(Object_Begin() == 0 && Object_PushLoadForClass(load_probe) == 0 &&
-                Object_PushLoadForClass(load_second) == 0 && Object_LoadClasses() == 0);
+    ASSERT_TRUE(Object_Begin() == 0 && Object_PushLoadForClass(LoadProbe) == 0 &&
+                Object_PushLoadForClass(LoadSecond) == 0 && Object_LoadClasses() == 0);
     EXPECT_STREQ(Object_GetClassString(1), "Second"); // from the final list
     EXPECT_EQ(Object_GetClassString(-1), nullptr);
     EXPECT_EQ(Object_AssignClassID("Late"), -1);
-    EXPECT_EQ(Object_PushLoadForClass(load_second), -1);
+    EXPECT_EQ(Object_PushLoadForClass(LoadSecond), -1);
     EXPECT_EQ(Object_LoadClasses(), -1);
     EXPECT_EQ(Object_GetClassString(2), nullptr); // the count did not move
 
@@ -91,14 +91,14 @@ TEST(Object, StartedRegistryNamesClassesAndCreatesNumberedObjects)
 TEST(Object, FailingLoaderLeavesItLoadingAndFullListsRefuse)
 {
     fmtest::LogCapture log;
-    ASSERT_TRUE(Object_Begin() == 0 && Object_PushLoadForClass(load_probe) == 0 &&
-                Object_PushLoadForClass(load_failing) == 0 && Object_PushLoadForClass(load_second) == 0);
+    ASSERT_TRUE(Object_Begin() == 0 && Object_PushLoadForClass(LoadProbe) == 0 &&
+                Object_PushLoadForClass(LoadFailing) == 0 && Object_PushLoadForClass(LoadSecond) == 0);
     EXPECT_EQ(Object_PushLoadForClass(nullptr), -1);
     EXPECT_EQ(Object_LoadClasses(), -1);
     EXPECT_EQ(Object_AssignClassID("More"), 1); // still loading, and the loader after the failing one never ran
     for (int i = 3; i < OBJECT_MAX_LOADERS; ++i)
-        ASSERT_EQ(Object_PushLoadForClass(load_failing), 0);
-    EXPECT_EQ(Object_PushLoadForClass(load_failing), -1);
+        ASSERT_EQ(Object_PushLoadForClass(LoadFailing), 0);
+    EXPECT_EQ(Object_PushLoadForClass(LoadFailing), -1);
     for (int i = 2; i < OBJECT_MAX_CLASSES; ++i)
         ASSERT_EQ(Object_AssignClassID("X"), i); // one name, many identifiers
     EXPECT_EQ(Object_AssignClassID("X"), -1);

@@ -8,10 +8,12 @@
 #include "ashare/share_utils.h"
 #include "test_support.h"
 
-static std::string Text(bstring b)
+namespace {
+std::string Text(bstring b)
 {
     return b ? std::string(reinterpret_cast<char *>(b->data), b->length) : "<null>";
 }
+} // namespace
 
 TEST(ResourcePath, BinBecomesRes)
 {
