@@ -20,6 +20,7 @@ std::string Text(const tagbstring *b)
 struct Str {
     bstring b;
     explicit Str(const std::string &s) : b(bstring_from_cstr(s.c_str())) {}
+    explicit Str(bstring s) : b(s) {}
     ~Str() { bstring_destroy(b); }
 };
 
@@ -60,7 +61,7 @@ TEST(Bstring, CapacitiesAndFallbacks)
         EXPECT_EQ(Text(s.b), r.s);
     }
     Str seven("abcdefg"), fifteen("abcdefghijklmno");
-    EXPECT_EQ(bstring_copy(fifteen.b)->capacity, 32);
+    EXPECT_EQ(Str(bstring_copy(fifteen.b)).b->capacity, 32);
     Mem_TestReset(2, 0); /* a copy whose rounded buffer fails gets exactly length + 1 */
     bstring exact = bstring_copy(seven.b);
     Mem_TestReset(0, 0);
