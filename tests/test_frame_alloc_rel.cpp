@@ -21,10 +21,7 @@
 
 namespace {
 std::atomic<long> g_news{0}, g_mallocs{0};
-void *Counted(std::size_t size)
-{
-    return ++g_news, std::malloc(size ? size : 1);
-}
+void *Counted(std::size_t size) { return ++g_news, std::malloc(size ? size : 1); }
 } // namespace
 
 /* Every form that could pair with a sanitizer's own delete is replaced. New
@@ -40,30 +37,12 @@ void *operator new[](std::size_t size)
     void *p = Counted(size);
     return p ? p : throw std::bad_alloc();
 }
-void *operator new(std::size_t size, const std::nothrow_t &) noexcept
-{
-    return Counted(size);
-}
-void *operator new[](std::size_t size, const std::nothrow_t &) noexcept
-{
-    return Counted(size);
-}
-void operator delete(void *p) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void *p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void *p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void *p, std::size_t) noexcept
-{
-    std::free(p);
-}
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept { return Counted(size); }
+void *operator new[](std::size_t size, const std::nothrow_t &) noexcept { return Counted(size); }
+void operator delete(void *p) noexcept { std::free(p); }
+void operator delete[](void *p) noexcept { std::free(p); }
+void operator delete(void *p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
 
 #if !defined(__SANITIZE_ADDRESS__) && defined(__GLIBC__)
 constexpr long kDirectMallocs = 3; /* Mem_Alloc's malloc, operator new's and the direct one */
@@ -71,18 +50,9 @@ extern "C" {
 void *__libc_malloc(size_t size);
 void *__libc_calloc(size_t count, size_t size);
 void *__libc_realloc(void *block, size_t size);
-void *malloc(size_t size) noexcept
-{
-    return ++g_mallocs, __libc_malloc(size);
-}
-void *calloc(size_t count, size_t size) noexcept
-{
-    return ++g_mallocs, __libc_calloc(count, size);
-}
-void *realloc(void *block, size_t size) noexcept
-{
-    return ++g_mallocs, __libc_realloc(block, size);
-}
+void *malloc(size_t size) noexcept { return ++g_mallocs, __libc_malloc(size); }
+void *calloc(size_t count, size_t size) noexcept { return ++g_mallocs, __libc_calloc(count, size); }
+void *realloc(void *block, size_t size) noexcept { return ++g_mallocs, __libc_realloc(block, size); }
 }
 #else
 constexpr long kDirectMallocs = 0;
@@ -95,10 +65,7 @@ struct HeapCount {
     long mem, news, mallocs;
     bool operator==(const HeapCount &) const = default;
 };
-HeapCount Since(HeapCount t)
-{
-    return {Mem_TestCount() - t.mem, g_news.load() - t.news, g_mallocs.load() - t.mallocs};
-}
+HeapCount Since(HeapCount t) { return {Mem_TestCount() - t.mem, g_news.load() - t.news, g_mallocs.load() - t.mallocs}; }
 
 /* Keeps the compiler from pairing up and dropping an allocation and its release. */
 void *volatile g_sink = nullptr;

@@ -6,22 +6,10 @@
 #include "ashare/log.h"
 
 namespace {
-int InitOk(Object_t *, va_list)
-{
-    return 0;
-}
-int UpdateStub(Object_t *, World_t *)
-{
-    return 0;
-}
-int AnimStub(Object_t *)
-{
-    return 0;
-}
-int CollisionStub(Object_t *, float, float)
-{
-    return 0;
-}
+int InitOk(Object_t *, va_list) { return 0; }
+int UpdateStub(Object_t *, World_t *) { return 0; }
+int AnimStub(Object_t *) { return 0; }
+int CollisionStub(Object_t *, float, float) { return 0; }
 } // namespace
 
 /* Without a DEBUG line to fill, a successful creation never looks the class

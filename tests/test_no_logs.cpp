@@ -39,10 +39,7 @@ void ExpectPlaysWithoutLogs(const std::string &program)
     EXPECT_TRUE(fs::is_directory(box.work / "startup.log") && fs::is_directory(box.work / "run.log"));
 }
 
-TEST(NoLogs, InProcess)
-{
-    ExpectPlaysWithoutLogs("");
-}
+TEST(NoLogs, InProcess) { ExpectPlaysWithoutLogs(""); }
 
 TEST(NoLogs, Program)
 {

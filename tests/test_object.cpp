@@ -19,32 +19,17 @@ int InitProbe(Object_t *, va_list args)
         g_seen.push_back(va_arg(args, const void *));
     return g_init_result;
 }
-int UpdateStub(Object_t *, World_t *)
-{
-    return 0;
-}
-int AnimStub(Object_t *)
-{
-    return 0;
-}
-int CollisionStub(Object_t *, float, float)
-{
-    return 0;
-}
+int UpdateStub(Object_t *, World_t *) { return 0; }
+int AnimStub(Object_t *) { return 0; }
+int CollisionStub(Object_t *, float, float) { return 0; }
 int LoadProbe()
 {
     g_proto = Object_t{nullptr, Object_AssignClassID("Probe"), 0, {}, 0, 0, 0, 0, {}, UpdateStub, AnimStub, InitProbe,
         AnimStub, CollisionStub};
     return g_proto.class_id == -1 ? -1 : 0;
 }
-int LoadSecond()
-{
-    return Object_AssignClassID("Second") == -1 ? -1 : 0;
-}
-int LoadFailing()
-{
-    return 1;
-}
+int LoadSecond() { return Object_AssignClassID("Second") == -1 ? -1 : 0; }
+int LoadFailing() { return 1; }
 
 } // namespace
 

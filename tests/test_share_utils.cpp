@@ -9,10 +9,7 @@
 #include "test_support.h"
 
 namespace {
-std::string Text(bstring b)
-{
-    return b ? std::string(reinterpret_cast<char *>(b->data), b->length) : "<null>";
-}
+std::string Text(bstring b) { return b ? std::string(reinterpret_cast<char *>(b->data), b->length) : "<null>"; }
 } // namespace
 
 TEST(ResourcePath, BinBecomesRes)

@@ -21,14 +21,8 @@
 #include "test_support.h"
 
 /* A sanitizer report in a forked child must not pass for an ordinary status. */
-extern "C" const char *__asan_default_options()
-{
-    return "exitcode=86";
-}
-extern "C" const char *__ubsan_default_options()
-{
-    return "exitcode=86:print_stacktrace=1";
-}
+extern "C" const char *__asan_default_options() { return "exitcode=86"; }
+extern "C" const char *__ubsan_default_options() { return "exitcode=86:print_stacktrace=1"; }
 
 namespace fmtest {
 

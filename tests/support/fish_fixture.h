@@ -24,10 +24,7 @@ inline bool AddManifestSprites()
     return ok;
 }
 
-inline bool LoadGameFish()
-{
-    return AddManifestSprites() && Main_LoadFish() == 0;
-}
+inline bool LoadGameFish() { return AddManifestSprites() && Main_LoadFish() == 0; }
 
 /* Calls an INIT that takes a va_list with the given pointers. */
 inline int CallInit(int (*init)(Object_t *, va_list), Object_t *object, ...)
@@ -39,10 +36,7 @@ inline int CallInit(int (*init)(Object_t *, va_list), Object_t *object, ...)
     return result;
 }
 
-inline FishData *DataOf(Object_t &fish)
-{
-    return static_cast<FishData *>(fish.data);
-}
+inline FishData *DataOf(Object_t &fish) { return static_cast<FishData *>(fish.data); }
 
 /* A World_t laid out as World_Create lays it out, without the object system;
  * fish records are "FishDead" placeholders when the catalogue has the type. */

@@ -4,6 +4,8 @@
 #ifndef FINMAW_TEST_SUPPORT_H
 #define FINMAW_TEST_SUPPORT_H
 
+#include <sys/resource.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +18,13 @@
 #undef FM_LOG_FILE
 
 namespace fmtest {
+
+/* A test, or a program it starts, that floods a log with lines is stopped
+ * (SIGXFSZ) long before it can fill the disk. */
+inline const bool kFileSizeLimited = [] {
+    const rlimit size{64 << 20, 64 << 20};
+    return setrlimit(RLIMIT_FSIZE, &size) == 0;
+}();
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
