@@ -21,7 +21,9 @@ SDL_Surface *Patterned(std::vector<unsigned char> &buf, int w, int h, Uint32 for
     buf.assign(static_cast<size_t>(pitch) * h, 0);
     for (size_t i = 0; i < buf.size(); ++i)
         buf[i] = static_cast<unsigned char>(i * 7 + seed + i / pitch * 13);
-    return SDL_CreateRGBSurfaceWithFormatFrom(buf.data(), w, h, 0, pitch, format);
+    SDL_Surface *s = SDL_CreateRGBSurfaceWithFormatFrom(buf.data(), w, h, 0, pitch, format);
+    SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE); /* as the background is: drawn whole, never blended */
+    return s;
 }
 
 /* What dst holds after src is drawn onto it by the frame start, or by SDL. */
@@ -61,6 +63,8 @@ TEST(Draw, FrameStartDrawsTheBackgroundAsSdlWould)
         {"other format", 6, 4, SDL_PIXELFORMAT_RGB24, 0, 0, none},
         {"smaller picture", 5, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0, none},
         {"shorter picture", 6, 3, SDL_PIXELFORMAT_ARGB8888, 0, 0, none},
+        {"wider picture", 7, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0, none},
+        {"taller picture", 6, 5, SDL_PIXELFORMAT_ARGB8888, 0, 0, none},
         {"colour key", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
             [](SDL_Surface *s, SDL_Surface *) { SDL_SetColorKey(s, 1, static_cast<Uint32 *>(s->pixels)[1]); }},
         {"run-length encoded", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
