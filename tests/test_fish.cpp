@@ -107,6 +107,10 @@ TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot)
     slow.UPDATE(&slow, w.get());
     EXPECT_EQ(slow.hitbox.x, -28);
     EXPECT_EQ(std::vector<int>({w.alive(1), w.get()->fish_count, w.get()->score}), std::vector<int>({0, 1, 10}));
+    w.fish(0).dead = 1; /* slot 0 is a fish slot too */
+    EXPECT_EQ(Fish_Update(&w.fish(0), w.get()), 0);
+    EXPECT_EQ(std::vector<int>({w.alive(0), w.get()->fish_count, w.get()->score}), std::vector<int>({0, 0, 10}));
+    w.get()->fish_count = 1;
     /* The slot comes from the fish's data: the player's index is no fish slot. */
     LogCapture log;
     for (int slot : {3, -1}) {

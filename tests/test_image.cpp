@@ -132,6 +132,11 @@ TEST_F(ImageTest, Animations)
     EXPECT_EQ(a->next->next->rect.x, 2);
     EXPECT_EQ(a->next->next->next, a);
     EXPECT_EQ(f[0].next, nullptr);
+    SpriteState_t state{};
+    EXPECT_EQ(Image_SetSprite(nullptr, a) + Image_SetSprite(&state, nullptr), -2);
+    const long live = Mem_TestLive();
+    Image_FreeAll(); /* the ring and its name */
+    EXPECT_EQ(Mem_TestLive(), live - 8);
 }
 
 TEST_F(ImageTest, FailedAddsLeaveStoresUnchanged)

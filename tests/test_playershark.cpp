@@ -86,6 +86,13 @@ TEST_F(Shark, MadeAtItsStartWithItsBoxAndRefusingBadArguments)
     for (const auto &p : points)
         EXPECT_EQ(PlayerShark_Collision(&shark, p.x, p.y), p.want) << p.x << "," << p.y;
     EXPECT_EQ(PlayerShark_Collision(nullptr, 10.0f, 20.0f), 0);
+    /* Without its two sprites the shark cannot be made: -1, which Object_Create reports. */
+    ASSERT_EQ(Image_Init(1, 1, 0), 0);
+    EXPECT_EQ(CallInit(PlayerShark_Init, &o, &x, &y, end), -1);
+    ASSERT_EQ(Image_AddSprite("shark_idle", -1, 0, 40, 110, 40), 0);
+    EXPECT_EQ(CallInit(PlayerShark_Init, &o, &x, &y, end), -1);
+    Mem_Free(o.data);
+    EXPECT_TRUE(InOrder(log.lines(), {"Could not get shark_idle sprite!", "Failed to get biting sprite."}));
 }
 
 TEST_F(Shark, MovesTruncatingTowardZeroWithUpAndLeftWinningInsideTheScene)
@@ -160,6 +167,10 @@ TEST_F(Shark, BitesOnlyWhatHoldsAMouthPoint)
         EXPECT_EQ(std::vector<int>({fish->dead, DataOf(*fish)->eaten}), std::vector<int>({p.bitten, p.bitten}))
             << p.box.x << "," << p.box.y << " " << p.box.w << "x" << p.box.h;
     }
+    Player_ClearCollisions();
+    EXPECT_EQ(Player_CheckCollision(Put(0, COLLISION_FISH, {185, 110, 25, 14}), hw.get()), 0);
+    EXPECT_EQ(Player_CollisionCount(), 1);
+    EXPECT_EQ(PlayerShark_Update(&shark, hw.get()), 0);
     Put(0, COLLISION_FISH, {185, 110, 25, 14})->COLLISION = nullptr; /* no way to ask: not listed */
     Frame({&hw.fish(0)});
     EXPECT_EQ(Player_CollisionCount(), 0);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <regex>
 #include <string>
@@ -45,6 +46,7 @@ TEST(ResourcePath, ExistingOutputIsReleasedAndLinesNameTheCaller)
     bstring_destroy(name);
     out = nullptr;
     EXPECT_EQ(nullptr, File_GetResource(nullptr, &out));
+    EXPECT_EQ(errno, 0); /* each error line resets it */
     Mem_TestReset(1, 1);
     EXPECT_EQ(nullptr, File_GetResource_cstr("a.bmp", &out));
     Mem_TestReset(0, 0);

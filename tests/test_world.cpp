@@ -31,7 +31,9 @@ TEST_F(World, CreateLaysOutPlaceholdersThenTheSharkAndDestroyReleasesAll)
     EXPECT_EQ(std::vector<int>({world.fish_count, world.next_slot, world.score, world.entity_count, world.max_fish}),
         std::vector<int>({0, 0, 0, 121, 120}));
     for (int i = 0; i < 120; ++i)
-        ASSERT_TRUE(world.alive[i] == 0 && world.entities[i].id == i && world.entities[i].data) << i;
+        ASSERT_TRUE(world.alive[i] == 0 && world.entities[i].id == i && world.entities[i].data &&
+                    world.entities[i].hitbox.y == 0)
+            << i;
     EXPECT_EQ(world.alive[120], 1);
     EXPECT_EQ(world.player, &world.entities[120]);
     EXPECT_EQ(World_GetPlayer(&world), world.player);
