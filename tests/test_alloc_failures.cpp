@@ -1,16 +1,9 @@
 /* Every allocation that start-up makes is made to fail in turn, each run in
  * a forked child with fresh module state: the run must end without a crash,
  * a sanitizer report or a leak, and either stop start-up with the failing
- * module's line and the shell's line for the step, or play on. Play itself
- * and sheet loading are put through the same. */
-#include <gtest/gtest.h>
+ * module's line and the shell's line for the step, or play on. */
 
-#include "ashare/alloc.h"
-#include "ashare/share_utils.h"
 #include "child_process.h"
-#include "game.h"
-#include "game_main.h"
-#include "image.h"
 #include "play_script.h"
 
 using namespace fmtest;
@@ -18,25 +11,14 @@ using namespace fmtest;
 namespace {
 
 /* Exit statuses of the child runs; a failed play adds its failure to kPlayFailed. */
-enum {
-    kPlayed = 0,
-    kStartupFailed = 40,
-    kStatusLost,
-    kShutdownFailed,
-    kNoResourcePath,
-    kPlayAllocated,
-    kLeftBehind,
-    kPlayFailed
-};
+enum { kPlayed = 0, kStartupFailed = 40, kStatusLost, kShutdownFailed, kNoResourcePath, kLeftBehind, kPlayFailed };
 
 /* In the child: start-up with allocation number fail_at failing (0: none),
- * then, when it passes, play (starved: with every allocation failing), then
- * shutdown; the status tells whether exactly the blocks kept by design are
+ * then, when it passes, a short game, then shutdown; the status tells whether exactly the blocks kept by design are
  * left: the collision-name buffers and the shark's input table, whichever
  * could be had, all seven of them after a full start-up. Start-up's
  * allocation count goes to the file "count". */
-int ChildRun(long fail_at, bool starved)
-{
+int ChildRun(long fail_at) {
     static Game_t game;
     if (File_InitialiseResourcePathFrom(FINMAW_SOURCE_RES_DIR) != 0) /* before counting starts */
         return kNoResourcePath;
@@ -44,17 +26,13 @@ int ChildRun(long fail_at, bool starved)
     Mem_TestReset(fail_at, 0);
     const int started = Game_Startup(&game);
     std::ofstream("count") << Mem_TestCount();
-    Mem_TestReset(starved, starved);
-    Game_LoopBegin(&game);
-    const int played = started == 0 ? Play(&game, starved ? 12 : 1) : 0;
-    const long asked = Mem_TestCount();
     Mem_TestReset(0, 0);
+    Game_LoopBegin(&game);
+    const int played = started == 0 ? Play(&game, 1) : 0;
     const int status = Game_Shutdown(&game);
-    if (played != 0 || (starved && asked != 0))
-        return played != 0 ? kPlayFailed + played : kPlayAllocated;
+    if (played != 0) return kPlayFailed + played;
     long kept = Player_SetInput(0, 0) == 0;
-    for (char *name : CollisionNames)
-        kept += name != nullptr;
+    for (char *name : CollisionNames) kept += name != nullptr;
     if (Mem_TestLive() - baseline != kept || (fail_at == 0 && kept != 7)) /* six collision names, the input table */
         return kLeftBehind;
     return started != 0  ? (status == -1 && started == -1 ? kStartupFailed : kStatusLost)
@@ -68,10 +46,9 @@ struct StartupOutcome {
     long count;
 };
 
-StartupOutcome RunStartup(long fail_at, bool starved = false)
-{
+StartupOutcome RunStartup(long fail_at) {
     TempDir dir;
-    const ChildOutcome out = RunInChild(dir.path(), dir.path() / "err", [&] { return ChildRun(fail_at, starved); });
+    const ChildOutcome out = RunInChild(dir.path(), dir.path() / "err", [&] { return ChildRun(fail_at); });
     return {out, ReadFile(dir.path() / "startup.log"), ReadFile(dir.path() / "run.log"),
         std::atol(ReadFile(dir.path() / "count").c_str())};
 }
@@ -82,8 +59,7 @@ const std::vector<std::string> kStepLines = {"Out of memory.", "Failed to initia
     "Failed to initialise oject module data.", "Failed to load fish data!", "Failed to create game world.",
     "Could not spawn player."};
 
-int FailedStep(const std::string &log)
-{
+int FailedStep(const std::string &log) {
     int found = -1;
     for (const auto &line : SplitLines(log))
         for (size_t s = 0; line.rfind("[ERROR] (game:WinMain():", 0) == 0 && s < kStepLines.size(); ++s)
@@ -91,8 +67,7 @@ int FailedStep(const std::string &log)
     return found;
 }
 
-TEST(AllocFailures, EveryStartupAllocationFailingAlone)
-{
+TEST(AllocFailures, EveryStartupAllocationFailingAlone) {
     const StartupOutcome clean = RunStartup(0);
     ASSERT_TRUE(clean.out.Clean() && clean.out.status == kPlayed) << clean.out.Describe();
     ASSERT_GT(clean.count, 120); /* the world's placeholder fish alone make 120 */
@@ -133,49 +108,9 @@ TEST(AllocFailures, EveryStartupAllocationFailingAlone)
     EXPECT_EQ(passed_over, 3);
 }
 
-/* Play after a full start-up with every allocation failing: play must not
- * need any, and no spawn may be refused (96 fish stay below the 120). */
-TEST(AllocFailures, PlayAllocatesNothing)
-{
-    const StartupOutcome run = RunStartup(0, true);
-    EXPECT_TRUE(run.out.Clean() && run.out.status == kPlayed) << run.out.Describe() << "\n" << run.run;
-    EXPECT_EQ(run.run.find("[ERROR]"), std::string::npos) << run.run;
-}
-
-/* One sheet load with its Nth allocation failing, alone and with every later
- * one: the load fails as a whole, or is whole where a string copy's retry
- * absorbed the failure, and the store goes on from where it was. */
-TEST(AllocFailures, SheetLoadFailingAtEachAllocation)
-{
-    LogCapture log;
-    ASSERT_GE(File_InitialiseResourcePathFrom(FINMAW_SOURCE_RES_DIR), 0);
-    ASSERT_EQ(Image_Init(40, 10, 10), 0);
-    Mem_TestReset(0, 0);
-    ASSERT_EQ(Image_LoadSpriteSheet("fish_01.bmp", "first", 1, 255, 0, 255), 0);
-    const long per_load = Mem_TestCount();
-    ASSERT_GE(per_load, 3); /* path copy, its C string, the name */
-    int handles = 1, failed = 0;
-    for (int fail_all = 0; fail_all <= 1; ++fail_all)
-        for (long n = 1; n <= per_load; ++n) {
-            const std::string name = "sheet_" + std::to_string(fail_all) + "_" + std::to_string(n);
-            Mem_TestReset(n, fail_all);
-            const int loaded = Image_LoadSpriteSheet("fish_01.bmp", name.c_str(), 1, 255, 0, 255);
-            Mem_TestReset(0, 0);
-            failed += loaded != 0;
-            EXPECT_EQ(Image_Find_SpriteSheet(name.c_str()), loaded == 0 ? handles++ : -1) << name;
-            EXPECT_EQ(log.contains("Failed to load Sprite Sheet: " + name + "\n"), loaded != 0) << name;
-            ASSERT_EQ(Image_LoadSpriteSheet("back.bmp", (name + "_after").c_str(), 0, 255, 255, 255), 0);
-            EXPECT_EQ(Image_Find_SpriteSheet((name + "_after").c_str()), handles++);
-        }
-    EXPECT_GE(failed, per_load); /* with every later one failing too, all fail */
-    EXPECT_EQ(Image_Find_SpriteSheet("first"), 0);
-    EXPECT_EQ(Image_FreeAll(), 0); /* a leak shows in the sanitizer build's check at exit */
-}
-
 #if defined(__SANITIZE_ADDRESS__)
 /* The harness: a block lost in a child does show. */
-TEST(AllocFailures, HarnessSeesALostBlock)
-{
+TEST(AllocFailures, HarnessSeesALostBlock) {
     TempDir dir;
     auto lose = [] { return Mem_Alloc(64) == nullptr; };
     EXPECT_EQ(RunInChild(dir.path(), dir.path() / "err", lose).status, kSanitizerExit);

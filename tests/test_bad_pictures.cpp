@@ -2,13 +2,8 @@
  * short, not a picture at all, with a header claiming absurd sizes, or
  * valid but too small for the sprites cut from it. A broken sheet must stop
  * start-up at the image step, a small one must just draw less; never a crash. */
-#include <gtest/gtest.h>
 
-#include <cstring>
-
-#include "ashare/share_utils.h"
 #include "child_process.h"
-#include "game_main.h"
 #include "game_manifest.h"
 #include "play_script.h"
 
@@ -26,28 +21,15 @@ enum class Bad { Missing, Empty, Truncated, Text, Huge, TallSliver, TooSmall };
 constexpr Uint8 kSmallR = 1, kSmallG = 254, kSmallB = 3;
 
 /* The sheet made bad, in place. */
-void Spoil(const fs::path &target, Bad bad)
-{
+void Spoil(const fs::path &target, Bad bad) {
     std::string bytes = ReadFile(target);
     switch (bad) {
-    case Bad::Missing:
-        fs::remove(target);
-        return;
-    case Bad::Empty:
-        bytes.clear();
-        break;
-    case Bad::Truncated:
-        bytes.resize(bytes.size() / 2);
-        break;
-    case Bad::Text:
-        bytes = "This is a plain text file, not a picture.\n";
-        break;
-    case Bad::Huge:
-        memcpy(&bytes[18], "\xff\xff\xff\x7f\xff\xff\xff\x7f", 8);
-        break; /* width, height */
-    case Bad::TallSliver:
-        memcpy(&bytes[18], "\x01\0\0\0\xff\xff\xff\x7f", 8);
-        break;
+    case Bad::Missing: fs::remove(target); return;
+    case Bad::Empty: bytes.clear(); break;
+    case Bad::Truncated: bytes.resize(bytes.size() / 2); break;
+    case Bad::Text: bytes = "This is a plain text file, not a picture.\n"; break;
+    case Bad::Huge: memcpy(&bytes[18], "\xff\xff\xff\x7f\xff\xff\xff\x7f", 8); break; /* width, height */
+    case Bad::TallSliver: memcpy(&bytes[18], "\x01\0\0\0\xff\xff\xff\x7f", 8); break;
     case Bad::TooSmall:
         SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, 8, 8, 24, SDL_PIXELFORMAT_RGB24);
         SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, kSmallR, kSmallG, kSmallB));
@@ -61,16 +43,14 @@ void Spoil(const fs::path &target, Bad bad)
 /* Start-up stops at the image step: the sheets before the bad one loaded,
  * the cause, the shell's line, the whole shutdown as the last lines, and a
  * run.log from an earlier run (every other sheet has one) left as it was. */
-TEST(BadPictures, BrokenSheetFailsTheImageStep)
-{
+TEST(BadPictures, BrokenSheetFailsTheImageStep) {
     for (Bad bad : {Bad::Missing, Bad::Empty, Bad::Truncated, Bad::Text, Bad::Huge, Bad::TallSliver})
         for (const Sheet &sheet : kSheets) {
             SCOPED_TRACE(std::string(sheet.file) + ", bad kind " + std::to_string(static_cast<int>(bad)));
             Sandbox box;
             Spoil(box.root / "res" / sheet.file, bad);
             const bool earlier = (&sheet - kSheets) % 2 == 1;
-            if (earlier)
-                std::ofstream(box.work / "run.log") << "an earlier run\n";
+            if (earlier) std::ofstream(box.work / "run.log") << "an earlier run\n";
             const ChildOutcome out = box.Run("dummy", Stop::AfterFirstFrame);
             EXPECT_TRUE(out.Clean() && out.status != 0) << out.Describe();
             std::vector<std::string> needles = {"Started SDL systems.", "Created Window and SDL Surfaces."};
@@ -102,11 +82,9 @@ const struct {
 
 /* In this process's own copy, so that a sanitizer build watches every blit:
  * the first frame, then a short game. Returns 0, or what went wrong. */
-int PlaySmallSheet(const fs::path &res, const std::string &file)
-{
+int PlaySmallSheet(const fs::path &res, const std::string &file) {
     static Game_t game;
-    if (!Start(&game, (res.string() + "/").c_str()))
-        return 60;
+    if (!Start(&game, (res.string() + "/").c_str())) return 60;
     const SDL_PixelFormat &fmt = *game.screen->format;
     const Uint32 rgb = fmt.Rmask | fmt.Gmask | fmt.Bmask, small = SDL_MapRGB(&fmt, kSmallR, kSmallG, kSmallB) & rgb;
     int status = fmt.BytesPerPixel == 4 && Game_Frame(&game) == 0 ? 0 : 61;
@@ -120,8 +98,7 @@ int PlaySmallSheet(const fs::path &res, const std::string &file)
     return Game_Shutdown(&game) != 0 ? 64 : status;
 }
 
-TEST(BadPictures, TooSmallSheetStartsPlaysAndDrawsOnlyWhatExists)
-{
+TEST(BadPictures, TooSmallSheetStartsPlaysAndDrawsOnlyWhatExists) {
     for (const Sheet &sheet : kSheets) {
         SCOPED_TRACE(sheet.file);
         Sandbox box;

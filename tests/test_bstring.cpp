@@ -1,19 +1,15 @@
-#include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "bstring_model.h"
+#include "test_support.h"
 
 namespace {
 
 using fmtest::Bytes;
 
 /* The text of a string whose invariants hold, else "<invalid>". */
-std::string Text(const tagbstring *b)
-{
+std::string Text(const tagbstring *b) {
     return b && b->data && b->length >= 0 && b->length < b->capacity && !b->data[b->length] ? Bytes(b) : "<invalid>";
 }
 
@@ -24,53 +20,16 @@ struct Str {
     ~Str() { bstring_destroy(b); }
 };
 
-TEST(Bstring, RandomOperationsMatchTheModel)
-{
+TEST(Bstring, RandomOperationsMatchTheModel) {
     std::mt19937 rng(7);
     std::vector<uint8_t> bytes(4000);
     for (int run = 0; run < 1000; ++run) {
-        for (uint8_t &b : bytes)
-            b = static_cast<uint8_t>(rng());
+        for (uint8_t &b : bytes) b = static_cast<uint8_t>(rng());
         ASSERT_EQ(fmtest::BstringModel(bytes.data(), bytes.size()).Run(), "") << "run " << run;
     }
 }
 
-TEST(Bstring, CapacitiesAndFallbacks)
-{
-    EXPECT_EQ(std::vector<int>({Str("").b->capacity, Str("abcdef").b->capacity, Str("abcdefg").b->capacity}),
-        std::vector<int>({8, 8, 16}));
-    /* A string, its nth allocation (with all: and every later one) failing,
-     * then reserve(n): the status and the capacity left. A buffer more than
-     * 7/8 full is resized in place, falling back to exactly n; otherwise a
-     * fresh buffer, falling back to resizing. */
-    const struct {
-        const char *s;
-        long fail_at;
-        int all, n, rc, cap;
-    } rows[] = {{"abcdefghijklmno", 1, 0, 20, 0, 20}, {"abcdefghijklmno", 1, 1, 20, -1, 16},
-        {"abcdefghijklmno", 0, 0, 20, 0, 32}, {"abcdefghijklmn", 1, 0, 20, 0, 32}, {"abcd", 1, 0, 20, 0, 32},
-        {"abcd", 2, 1, 20, 0, 32}, {"abcd", 1, 1, 20, -1, 8}, {"abcd", 1, 1, 7, 0, 8}, {"abcd", 0, 0, 8, 0, 16},
-        {"abcd", 0, 0, 0, -1, 8}};
-    for (const auto &r : rows) {
-        Str s(std::string(r.s).substr(0, 7)); /* appended to: 14 or 15 bytes stay in 16 */
-        ASSERT_EQ(bstring_append_cstr(s.b, r.s + std::min<size_t>(7, strlen(r.s))), 0);
-        Mem_TestReset(r.fail_at, r.all);
-        EXPECT_EQ(bstring_reserve(s.b, r.n), r.rc) << r.s << " " << r.fail_at;
-        Mem_TestReset(0, 0);
-        EXPECT_EQ(s.b->capacity, r.cap) << r.s << " " << r.fail_at << " " << r.all;
-        EXPECT_EQ(Text(s.b), r.s);
-    }
-    Str seven("abcdefg"), fifteen("abcdefghijklmno");
-    EXPECT_EQ(Str(bstring_copy(fifteen.b)).b->capacity, 32);
-    Mem_TestReset(2, 0); /* a copy whose rounded buffer fails gets exactly length + 1 */
-    bstring exact = bstring_copy(seven.b);
-    Mem_TestReset(0, 0);
-    EXPECT_EQ(Text(exact) + " " + std::to_string(exact->capacity), "abcdefg 8");
-    bstring_destroy(exact);
-}
-
-TEST(Bstring, ReplacementPositionsStayLocalUpToThirtyOne)
-{
+TEST(Bstring, ReplacementPositionsStayLocalUpToThirtyOne) {
     /* 31 occurrences and the closing entry fit the local slots, then the
      * list doubles: 63 fit in one heap list, 64 need a second. */
     Str a("a"), xy("XY");
@@ -96,8 +55,7 @@ TEST(Bstring, ReplacementPositionsStayLocalUpToThirtyOne)
     EXPECT_EQ(Text(s.b), "acac");
 }
 
-TEST(Bstring, RefusalsChangeNothing)
-{
+TEST(Bstring, RefusalsChangeNothing) {
     unsigned char text[] = "fixed";
     tagbstring fixed{0, 5, text}, empty_fixed{0, 0, text}, broken{8, 9, text}, negative{8, -1, text},
         no_data{8, 0, nullptr};

@@ -1,115 +1,77 @@
 /* The frame's first picture, the background copied whole onto the window
  * surface, must look exactly as SDL's own blit would draw it, whatever the
  * two surfaces are like: a copy of its own is only a faster way there. */
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <functional>
-#include <vector>
-
-#include "game_main.h"
+#include "test_support.h"
 
 namespace {
 
-using Tweak = std::function<void(SDL_Surface *src, SDL_Surface *dst)>;
+enum Tweak { kNone, kKey, kRle, kBlend, kModR, kModG, kModB, kModA, kClip, kLockScreen, kLockPicture };
+
+struct Row {
+    const char *what;
+    int w, h;
+    Uint32 format;
+    int spad, dpad;
+    Tweak tweak;
+    SDL_Rect clip;
+};
 
 /* A w x h surface of the format whose pitch has pad spare bytes, filled with a
  * pattern that differs from row to row; its pixels live in buf. */
-SDL_Surface *Patterned(std::vector<unsigned char> &buf, int w, int h, Uint32 format, int pad, int seed)
-{
+SDL_Surface *Patterned(std::vector<unsigned char> &buf, int w, int h, Uint32 format, int pad, int seed) {
     const int pitch = w * SDL_BYTESPERPIXEL(format) + pad;
     buf.assign(static_cast<size_t>(pitch) * h, 0);
-    for (size_t i = 0; i < buf.size(); ++i)
-        buf[i] = static_cast<unsigned char>(i * 7 + seed + i / pitch * 13);
+    for (size_t i = 0; i < buf.size(); ++i) buf[i] = static_cast<unsigned char>(i * 7 + seed + i / pitch * 13);
     SDL_Surface *s = SDL_CreateRGBSurfaceWithFormatFrom(buf.data(), w, h, 0, pitch, format);
     SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE); /* as the background is: drawn whole, never blended */
     return s;
 }
 
-/* What dst holds after src is drawn onto it by the frame start, or by SDL. */
-std::vector<unsigned char> Drawn(bool by_sdl, int sw, int sh, Uint32 sfmt, int spad, int dpad, const Tweak &tweak)
-{
+/* What the screen holds after the picture is drawn onto it by the frame start, or by SDL. */
+std::vector<unsigned char> Drawn(bool by_sdl, const Row &r) {
     std::vector<unsigned char> sbuf, dbuf;
-    SDL_Surface *src = Patterned(sbuf, sw, sh, sfmt, spad, 1),
-                *dst = Patterned(dbuf, 6, 4, SDL_PIXELFORMAT_ARGB8888, dpad, 2);
-    tweak(src, dst);
-    if (by_sdl) {
-        SDL_UpperBlit(src, nullptr, dst, nullptr);
-    } else {
-        Game_t g{};
-        g.background = src;
-        g.screen = dst;
-        Game_DrawFrameStart(&g);
+    SDL_Surface *s = Patterned(sbuf, r.w, r.h, r.format, r.spad, 1),
+                *d = Patterned(dbuf, 6, 4, SDL_PIXELFORMAT_ARGB8888, r.dpad, 2);
+    const Uint8 red = r.tweak == kModR ? 128 : 255, green = r.tweak == kModG ? 128 : 255;
+    switch (r.tweak) {
+    case kKey: SDL_SetColorKey(s, 1, static_cast<Uint32 *>(s->pixels)[1]); break;
+    case kRle: SDL_SetColorKey(s, 1, 0), SDL_SetSurfaceRLE(s, 1); break;
+    case kBlend: SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_BLEND); break;
+    case kModR:
+    case kModG:
+    case kModB: SDL_SetSurfaceColorMod(s, red, green, r.tweak == kModB ? 128 : 255); break;
+    case kModA: SDL_SetSurfaceAlphaMod(s, 128), SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE); break;
+    case kClip: SDL_SetClipRect(d, &r.clip); break;
+    case kLockScreen: SDL_LockSurface(d); break;
+    case kLockPicture: SDL_LockSurface(s); break;
+    case kNone: break;
     }
-    SDL_FreeSurface(src);
-    SDL_FreeSurface(dst);
+    Game_t g{};
+    g.background = s, g.screen = d;
+    by_sdl ? (void)SDL_UpperBlit(s, nullptr, d, nullptr) : Game_DrawFrameStart(&g);
+    SDL_FreeSurface(s);
+    SDL_FreeSurface(d);
     return dbuf;
 }
 
-TEST(Draw, FrameStartDrawsTheBackgroundAsSdlWould)
-{
-    const Tweak none = [](SDL_Surface *, SDL_Surface *) {};
-    const struct {
-        const char *what;
-        int w, h;
-        Uint32 format;
-        int spad, dpad;
-        Tweak tweak;
-    } rows[] = {
-        {"plain copy", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0, none},
-        {"padded source rows", 6, 4, SDL_PIXELFORMAT_ARGB8888, 8, 0, none},
-        {"padded screen rows", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 4, none},
-        {"both padded alike", 6, 4, SDL_PIXELFORMAT_ARGB8888, 4, 4, none},
-        {"other format", 6, 4, SDL_PIXELFORMAT_RGB24, 0, 0, none},
-        {"smaller picture", 5, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0, none},
-        {"shorter picture", 6, 3, SDL_PIXELFORMAT_ARGB8888, 0, 0, none},
-        {"wider picture", 7, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0, none},
-        {"taller picture", 6, 5, SDL_PIXELFORMAT_ARGB8888, 0, 0, none},
-        {"colour key", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-            [](SDL_Surface *s, SDL_Surface *) { SDL_SetColorKey(s, 1, static_cast<Uint32 *>(s->pixels)[1]); }},
-        {"run-length encoded", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-            [](SDL_Surface *s, SDL_Surface *) { SDL_SetColorKey(s, 1, 0), SDL_SetSurfaceRLE(s, 1); }},
-        {"blended", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-            [](SDL_Surface *s, SDL_Surface *) { SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_BLEND); }},
-        {"red modulated", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-            [](SDL_Surface *s, SDL_Surface *) { SDL_SetSurfaceColorMod(s, 128, 255, 255); }},
-        {"green modulated", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-            [](SDL_Surface *s, SDL_Surface *) { SDL_SetSurfaceColorMod(s, 255, 128, 255); }},
-        {"blue modulated", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-            [](SDL_Surface *s, SDL_Surface *) { SDL_SetSurfaceColorMod(s, 255, 255, 128); }},
-        {"alpha modulated", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-            [](SDL_Surface *s, SDL_Surface *) {
-                SDL_SetSurfaceAlphaMod(s, 128), SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE);
-            }},
-        {"clipped", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-            [](SDL_Surface *, SDL_Surface *d) {
-                const SDL_Rect c{1, 1, 4, 2};
-                SDL_SetClipRect(d, &c);
-            }},
-        {"clipped at the right", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-            [](SDL_Surface *, SDL_Surface *d) {
-                const SDL_Rect c{0, 0, 5, 4};
-                SDL_SetClipRect(d, &c);
-            }},
-        {"clipped at the bottom", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-            [](SDL_Surface *, SDL_Surface *d) {
-                const SDL_Rect c{0, 0, 6, 3};
-                SDL_SetClipRect(d, &c);
-            }},
-        {"clipped at the top", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-            [](SDL_Surface *, SDL_Surface *d) {
-                const SDL_Rect c{0, 1, 6, 3};
-                SDL_SetClipRect(d, &c);
-            }},
-        {"screen locked", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-            [](SDL_Surface *, SDL_Surface *d) { SDL_LockSurface(d); }},
-        {"picture locked", 6, 4, SDL_PIXELFORMAT_ARGB8888, 0, 0,
-            [](SDL_Surface *s, SDL_Surface *) { SDL_LockSurface(s); }},
-    };
-    for (const auto &r : rows)
-        EXPECT_TRUE(Drawn(false, r.w, r.h, r.format, r.spad, r.dpad, r.tweak) ==
-                    Drawn(true, r.w, r.h, r.format, r.spad, r.dpad, r.tweak))
-            << r.what;
+constexpr Uint32 kArgb = SDL_PIXELFORMAT_ARGB8888;
+
+TEST(Draw, FrameStartDrawsTheBackgroundAsSdlWould) {
+    const Row rows[] = {{"plain copy", 6, 4, kArgb, 0, 0, kNone, {}},
+        {"padded source rows", 6, 4, kArgb, 8, 0, kNone, {}}, {"padded screen rows", 6, 4, kArgb, 0, 4, kNone, {}},
+        {"both padded alike", 6, 4, kArgb, 4, 4, kNone, {}},
+        {"other format", 6, 4, SDL_PIXELFORMAT_RGB24, 0, 0, kNone, {}}, {"narrower", 5, 4, kArgb, 0, 0, kNone, {}},
+        {"shorter", 6, 3, kArgb, 0, 0, kNone, {}}, {"wider", 7, 4, kArgb, 0, 0, kNone, {}},
+        {"taller", 6, 5, kArgb, 0, 0, kNone, {}}, {"colour key", 6, 4, kArgb, 0, 0, kKey, {}},
+        {"run-length encoded", 6, 4, kArgb, 0, 0, kRle, {}}, {"blended", 6, 4, kArgb, 0, 0, kBlend, {}},
+        {"red modulated", 6, 4, kArgb, 0, 0, kModR, {}}, {"green modulated", 6, 4, kArgb, 0, 0, kModG, {}},
+        {"blue modulated", 6, 4, kArgb, 0, 0, kModB, {}}, {"alpha modulated", 6, 4, kArgb, 0, 0, kModA, {}},
+        {"clipped", 6, 4, kArgb, 0, 0, kClip, {1, 1, 4, 2}},
+        {"clipped at the right", 6, 4, kArgb, 0, 0, kClip, {0, 0, 5, 4}},
+        {"clipped at the bottom", 6, 4, kArgb, 0, 0, kClip, {0, 0, 6, 3}},
+        {"clipped at the top", 6, 4, kArgb, 0, 0, kClip, {0, 1, 6, 3}},
+        {"screen locked", 6, 4, kArgb, 0, 0, kLockScreen, {}}, {"picture locked", 6, 4, kArgb, 0, 0, kLockPicture, {}}};
+    for (const Row &r : rows) EXPECT_TRUE(Drawn(false, r) == Drawn(true, r)) << r.what;
 }
 
 } // namespace

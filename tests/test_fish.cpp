@@ -1,8 +1,6 @@
-#include <gtest/gtest.h>
 
 #include "class/fish_ai.h"
 #include "fish_fixture.h"
-#include "test_support.h"
 
 namespace {
 
@@ -10,8 +8,7 @@ using namespace fmtest;
 
 void *const kEnd = nullptr;
 
-std::vector<int> State(const Object_t &o)
-{
+std::vector<int> State(const Object_t &o) {
     return {o.hitbox.x, o.hitbox.y, o.hitbox.w, o.hitbox.h, o.sprite.dst.x, o.sprite.dst.y, o.collision, o.dead};
 }
 
@@ -20,39 +17,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(LoadGameFish()); }
 };
 
-TEST_F(FishClass, InitMakesAPlaceholderAndRefusalsKeepNoData)
-{
-    Object_t fish{};
-    int y = 0, marker = 0;
-    ASSERT_EQ(CallInit(Fish_Init, &fish, &y, "FishDead", kEnd), 0);
-    EXPECT_EQ(State(fish), (std::vector<int>{800, 0, 32, 14, 0, 0, COLLISION_NULL, 0})); /* the sprite's size */
-    EXPECT_EQ(fish.UPDATE, &fish_ai_null);
-    const long live = Mem_TestLive(); /* made again: the earlier block is given back */
-    ASSERT_EQ(CallInit(Fish_Init, &fish, &y, "FishDead", kEnd), 0);
-    EXPECT_EQ(Mem_TestLive(), live);
-    Mem_Free(fish.data);
-    LogCapture log;
-    auto refused = [](Object_t *o, auto... args) {
-        EXPECT_EQ(CallInit(Fish_Init, o, args...), -1);
-        EXPECT_TRUE(!o || !o->data);
-    };
-    Object_t o{};
-    refused(nullptr, &y, "FishDead", kEnd);
-    refused(&o, &y, "FishDead", &marker, kEnd);
-    refused(&o, kEnd, kEnd, kEnd);
-    refused(&o, &y, kEnd, kEnd);
-    refused(&o, &y, "Nemo", kEnd);
-    Mem_TestReset(1, 0);
-    refused(&o, &y, "FishDead", kEnd);
-    Mem_TestReset(0, 0);
-    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Bad memory.", "[ERROR] Bad parameter list passed to Fish initialisation!",
-                              "[ERROR] Invalid parameters to Fish initialisation. Param: \"Start Y\"",
-                              "[ERROR] Invalid parameters to Fish initialisation. Param: \"FishType\"",
-                              "[ERROR] Could not find fish: Nemo.", "[ERROR] Out of memory."}));
-}
-
-TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive)
-{
+TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive) {
     HandWorld w(4);
     Object_t &fish = w.fish(2);
     LogCapture log;
@@ -62,8 +27,7 @@ TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive)
         Fish_Remake(&fish, &no_flags, 2, 200, "crab"), Fish_Remake(&fish, w.get(), 4, 200, "crab"),
         Fish_Remake(&fish, w.get(), -1, 200, "crab"), Fish_Remake(&fish, w.get(), 2, 200, nullptr),
         Fish_Remake(&fish, w.get(), 2, 200, "Nemo")};
-    for (int r : refusals)
-        EXPECT_EQ(r, -1);
+    for (int r : refusals) EXPECT_EQ(r, -1);
     EXPECT_EQ(std::vector<int32_t>(w.get()->alive, w.get()->alive + 5), (std::vector<int32_t>{0, 0, 0, 0, 1}));
     ASSERT_EQ(Fish_Remake(&fish, w.get(), 2, 200, "horiz_slow"), 0);
     EXPECT_EQ(State(fish), (std::vector<int>{800, 207, 25, 14, 800, 207, COLLISION_FISH, 0}));
@@ -95,13 +59,11 @@ TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive)
     EXPECT_EQ(log.Take(), (Lines{"[ERROR] Out of memory.", "[ERROR] Invalid AI type in fish template!"}));
 }
 
-TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot)
-{
+TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot) {
     HandWorld w(3);
     ASSERT_TRUE(w.Spawn(0, 200, "horiz_fast") == 0 && w.Spawn(1, 200, "horiz_slow") == 0);
     Object_t &slow = w.fish(1);
-    for (int i = 0; i < 166; ++i)
-        slow.UPDATE(&slow, w.get());
+    for (int i = 0; i < 166; ++i) slow.UPDATE(&slow, w.get());
     ASSERT_EQ(slow.hitbox.x, -24);
     slow.dead = DataOf(slow)->eaten = 1; /* eaten in the tick in which it also leaves the screen */
     slow.UPDATE(&slow, w.get());
@@ -127,8 +89,7 @@ TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot)
                               "[ERROR] Bad memory.", "[ERROR] Bad memory."}));
 }
 
-TEST(FishAnim, StepsThroughTheRingByFrameTimeAndStopsAtABrokenLink)
-{
+TEST(FishAnim, StepsThroughTheRingByFrameTimeAndStopsAtABrokenLink) {
     Sprite_t ring[3] = {{{0, 0, 1, 1}, nullptr, &ring[1], 2}, {{1, 0, 1, 1}, nullptr, &ring[2], 3},
         {{2, 0, 1, 1}, nullptr, nullptr, 1}};
     Object_t fish{};
@@ -149,27 +110,7 @@ TEST(FishAnim, StepsThroughTheRingByFrameTimeAndStopsAtABrokenLink)
     EXPECT_EQ(log.Take(), (Lines{"[ERROR] Bad next-sprite pointer in Animation."}));
 }
 
-TEST(FishCollision, HalfOpenBoxAnswersWithTheKindEvenWhenDead)
-{
-    Object_t fish{};
-    fish.hitbox = {100, 50, 25, 14};
-    fish.collision = COLLISION_POISON;
-    fish.dead = 1; /* not looked at */
-    const struct {
-        float x, y;
-        int want;
-    } points[] = {{100.0f, 50.0f, COLLISION_POISON}, {124.9f, 63.9f, COLLISION_POISON}, {125.0f, 50.0f, 0},
-        {100.0f, 64.0f, 0}, {99.9f, 55.0f, 0}, {110.0f, 49.9f, 0}};
-    for (const auto &p : points)
-        EXPECT_EQ(Fish_Collision(&fish, p.x, p.y), p.want) << p.x << "," << p.y;
-    EXPECT_EQ(Fish_Collision(nullptr, 0.0f, 0.0f), 0);
-    /* A right edge beyond int32 must not wrap round to a negative one. */
-    fish.hitbox = {2000000000, 0, 2000000000, 10};
-    EXPECT_EQ(Fish_Collision(&fish, 3.0e9f, 5.0f), COLLISION_POISON);
-}
-
-TEST_F(FishClass, ClassLoadsAndLogDumpNamesNoBadKind)
-{
+TEST_F(FishClass, ClassLoadsAndLogDumpNamesNoBadKind) {
     LogCapture log;
     EXPECT_EQ(Class_LoadFish(), -1); /* no registry to take a class id from */
     ASSERT_TRUE(Object_Begin() == 0 && Object_PushLoadForClass(Class_LoadFish) == 0 && Object_LoadClasses() == 0);

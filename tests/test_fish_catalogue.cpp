@@ -1,23 +1,18 @@
-#include <gtest/gtest.h>
 
-#include <string>
 
 #include "class/fish_ai.h"
 #include "fish_fixture.h"
-#include "test_support.h"
 
 namespace {
 
 using namespace fmtest;
 
 /* A valid row, varied by the test. */
-int Plain(const char *name, int animated = 0, int ai_type = FISH_AI_HORIZONTAL, const char *sprite = "fish_slow")
-{
+int Plain(const char *name, int animated = 0, int ai_type = FISH_AI_HORIZONTAL, const char *sprite = "fish_slow") {
     return Fish_Load(name, animated, sprite, 25, 14, 1, 2, ai_type, 4.8f, 1.5f, 10, COLLISION_FISH);
 }
 
-TEST(FishCatalogue, RefusalsAddNothingAndTheTenthTypeFillsIt)
-{
+TEST(FishCatalogue, RefusalsAddNothingAndTheTenthTypeFillsIt) {
     ASSERT_TRUE(AddManifestSprites());
     LogCapture log;
     EXPECT_EQ(Plain("early"), -1);
@@ -28,8 +23,7 @@ TEST(FishCatalogue, RefusalsAddNothingAndTheTenthTypeFillsIt)
     EXPECT_EQ(Fish_Load_Init(10), -1);
     EXPECT_EQ(Fish_AICount(), 5);
     const FishAI_t routines[] = {fish_ai_null, fish_ai_horizontal, fish_ai_sine, fish_ai_sword, fish_ai_crab, nullptr};
-    for (int ai = -1; ai <= 5; ++ai)
-        EXPECT_EQ(Fish_GetAI(ai), ai < 0 ? nullptr : routines[ai]) << ai;
+    for (int ai = -1; ai <= 5; ++ai) EXPECT_EQ(Fish_GetAI(ai), ai < 0 ? nullptr : routines[ai]) << ai;
     EXPECT_EQ(Plain("bad_anim", 2), -1);
     EXPECT_EQ(Plain("bad_anim", -1), -1);
     EXPECT_EQ(Plain("bad_ai", 0, -1), -1);
@@ -72,8 +66,7 @@ const struct {
     int w, h, dx, dy, ai;
     float speed, speed2;
     int points, collision;
-} kTypes[] = {
-    {"FishDead", "fish_pink", 32, 10, 0, -2, FISH_AI_NULL, 0.0f, 0.0f, 0, COLLISION_NULL},
+} kTypes[] = {{"FishDead", "fish_pink", 32, 10, 0, -2, FISH_AI_NULL, 0.0f, 0.0f, 0, COLLISION_NULL},
     {"horiz_slow", "fish_slow", 25, 14, 0, 0, FISH_AI_HORIZONTAL, 4.8f, 1.0f, 10, COLLISION_FISH},
     {"horiz_med", "fish_red", 34, 11, 0, 0, FISH_AI_HORIZONTAL, 6.6f, 1.0f, 50, COLLISION_FISH},
     {"horiz_fast", "fish_purp", 30, 13, 0, 0, FISH_AI_HORIZONTAL, 9.8f, 1.0f, 300, COLLISION_FISH},
@@ -81,11 +74,9 @@ const struct {
     {"sine_wide", "fish_green", 32, 15, 0, 0, FISH_AI_SINE, 7.0f, 18.0f, 800, COLLISION_FISH},
     {"sword", "fish_sword", 40, 5, -10, -1, FISH_AI_SWORD, 9.0f, 60.0f, 0, COLLISION_HARM},
     {"crab", "fish_crab", 25, 14, -3, -1, FISH_AI_CRAB, 4.0f, 0.0f, 0, COLLISION_HARM},
-    {"puffer", "fish_puffer", 20, 14, -4, -5, FISH_AI_HORIZONTAL, 3.0f, 1.0f, 0, COLLISION_POISON},
-};
+    {"puffer", "fish_puffer", 20, 14, -4, -5, FISH_AI_HORIZONTAL, 3.0f, 1.0f, 0, COLLISION_POISON}};
 
-TEST(FishCatalogue, GameTableLoadsNineTypesFoundByExactName)
-{
+TEST(FishCatalogue, GameTableLoadsNineTypesFoundByExactName) {
     ASSERT_TRUE(LoadGameFish());
     EXPECT_EQ(Fish_TypeCount(), 9);
     for (int i = 0; i < 9; ++i) {

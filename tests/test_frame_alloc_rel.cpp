@@ -7,17 +7,11 @@
  * executable; they forward to glibc's own entry points. AddressSanitizer
  * intercepts those same functions, so a sanitizer build counts only the
  * allocation point and operator new. */
-#include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <new>
 
-#include "ashare/alloc.h"
-#include "ashare/share_utils.h"
-#include "game_main.h"
 #include "play_script.h"
-#include "test_support.h"
 
 namespace {
 std::atomic<long> g_news{0}, g_mallocs{0};
@@ -27,13 +21,11 @@ void *Counted(std::size_t size) { return ++g_news, std::malloc(size ? size : 1);
 /* Every form that could pair with a sanitizer's own delete is replaced. New
  * and delete are malloc and free here, which the compiler cannot know. */
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void *operator new(std::size_t size)
-{
+void *operator new(std::size_t size) {
     void *p = Counted(size);
     return p ? p : throw std::bad_alloc();
 }
-void *operator new[](std::size_t size)
-{
+void *operator new[](std::size_t size) {
     void *p = Counted(size);
     return p ? p : throw std::bad_alloc();
 }
@@ -70,8 +62,7 @@ HeapCount Since(HeapCount t) { return {Mem_TestCount() - t.mem, g_news.load() - 
 /* Keeps the compiler from pairing up and dropping an allocation and its release. */
 void *volatile g_sink = nullptr;
 
-TEST(FrameAlloc, TheCountersSeeEveryKindOfRequest)
-{
+TEST(FrameAlloc, TheCountersSeeEveryKindOfRequest) {
     const HeapCount start = Since({});
     g_sink = Mem_Alloc(16);
     Mem_Free(g_sink);
@@ -82,8 +73,7 @@ TEST(FrameAlloc, TheCountersSeeEveryKindOfRequest)
     EXPECT_EQ(Since(start), (HeapCount{1, 1, kDirectMallocs}));
 }
 
-TEST(FrameAlloc, AThousandFullFramesMakeNoHeapRequest)
-{
+TEST(FrameAlloc, AThousandFullFramesMakeNoHeapRequest) {
     fmtest::TempDir dir;
     fmtest::ChdirGuard cd(dir.path());
     static Game_t game;
@@ -99,10 +89,8 @@ TEST(FrameAlloc, AThousandFullFramesMakeNoHeapRequest)
             for (int tries = 0; game.world.fish_count < GAME_MAX_FISH && tries < 2 * GAME_MAX_FISH; ++tries)
                 fmtest::Press(&game, {SDLK_1 + next_kind++ % 8});
             bad += game.world.fish_count != GAME_MAX_FISH;
-            if (frame % 20 == 0)
-                fmtest::Press(&game, {SDLK_SPACE}, frame % 40 ? SDL_KEYUP : SDL_KEYDOWN);
-            if (frame % 250 == 0)
-                fmtest::Press(&game, {SDLK_c});
+            if (frame % 20 == 0) fmtest::Press(&game, {SDLK_SPACE}, frame % 40 ? SDL_KEYUP : SDL_KEYDOWN);
+            if (frame % 250 == 0) fmtest::Press(&game, {SDLK_c});
             bad += Game_Frame(&game) != 0;
         }
         return bad;

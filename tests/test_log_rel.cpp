@@ -1,6 +1,4 @@
-#include <gtest/gtest.h>
 
-#include "object.h"
 #include "test_support.h"
 #define FM_LOG_FILE "game"
 #include "ashare/log.h"
@@ -14,8 +12,7 @@ int CollisionStub(Object_t *, float, float) { return 0; }
 
 /* Without a DEBUG line to fill, a successful creation never looks the class
  * name up, so an unregistered class costs no line and leaves errno alone. */
-TEST(LogRelease, SuccessfulCreationLooksNoClassNameUp)
-{
+TEST(LogRelease, SuccessfulCreationLooksNoClassNameUp) {
     fmtest::LogCapture log;
     const Object_t proto{nullptr, 9, 0, {}, 0, 0, 0, 0, {}, UpdateStub, AnimStub, InitOk, AnimStub, CollisionStub};
     Object_t made{};

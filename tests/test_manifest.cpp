@@ -1,14 +1,8 @@
 /* The asset manifest loaded from the game's own pictures: every sheet and
  * sprite in order, each sheet keyed as listed, each sprite showing what the
  * art draws there. */
-#include <gtest/gtest.h>
 
-#include <SDL.h>
-
-#include "ashare/share_utils.h"
-#include "game.h"
 #include "game_manifest.h"
-#include "image.h"
 #include "test_support.h"
 
 namespace {
@@ -16,8 +10,7 @@ namespace {
 using fmtest::Lines;
 
 /* What a sprite shows when drawn over the key colour: an FNV-1a hash of its pixels. */
-uint32_t Fingerprint(const Sprite_t *sp)
-{
+uint32_t Fingerprint(const Sprite_t *sp) {
     SDL_Surface *t = SDL_CreateRGBSurfaceWithFormat(0, sp->rect.w, sp->rect.h, 32, SDL_PIXELFORMAT_ARGB8888);
     SDL_FillRect(t, nullptr, 0xFFFF00FF);
     SDL_Rect src = sp->rect;
@@ -36,8 +29,7 @@ uint32_t Fingerprint(const Sprite_t *sp)
 const uint32_t kFingerprints[] = {2717261920u, 2827522167u, 2303318187u, 504107764u, 2867699798u, 2001103485u,
     2120584811u, 2540866619u, 267064780u, 1128898868u, 2064303719u};
 
-TEST(Manifest, LoadsEverySheetAndSpriteInOrder)
-{
+TEST(Manifest, LoadsEverySheetAndSpriteInOrder) {
     fmtest::LogCapture log;
     ASSERT_EQ(File_InitialiseResourcePathFrom(FINMAW_SOURCE_RES_DIR), 0);
     ASSERT_EQ(Main_StartImage(), 0);
@@ -65,15 +57,13 @@ TEST(Manifest, LoadsEverySheetAndSpriteInOrder)
         EXPECT_EQ(sp->sheet, Image_Get_SpriteSheet(m.sheet, -1)) << m.name;
         EXPECT_TRUE(r.x >= 0 && r.y >= 0 && r.x + r.w <= sp->sheet->w && r.y + r.h <= sp->sheet->h) << m.name;
         EXPECT_EQ(Fingerprint(sp), kFingerprints[i]) << m.name;
-        if (i == 2)
-            want.push_back("[INFO]  Creating Sprites from data.");
+        if (i == 2) want.push_back("[INFO]  Creating Sprites from data.");
         want.push_back(std::string("[INFO] Loaded Sprite: ") + m.name);
     }
     want.push_back("[INFO]  All loaded, finishing.");
     Lines info;
     for (const std::string &l : log.Take())
-        if (l.rfind("[INFO]", 0) == 0)
-            info.push_back(l);
+        if (l.rfind("[INFO]", 0) == 0) info.push_back(l);
     EXPECT_EQ(info, want);
     Image_FreeAll();
 }

@@ -1,13 +1,10 @@
 /* A working directory where neither log can be opened (folders take their
  * names, since root may write anywhere): the game still starts, plays and
  * ends with status 0, and leaves the directory as it was. */
-#include <gtest/gtest.h>
 
 #include <map>
 
-#include "ashare/share_utils.h"
 #include "child_process.h"
-#include "game_main.h"
 #include "play_script.h"
 
 using namespace fmtest;
@@ -16,18 +13,15 @@ namespace {
 
 /* Start-up, a short game (a pause's end reopens "run.log") and shutdown,
  * with no log stream open. Returns 0, or where it went wrong. */
-int PlayWithoutLogs()
-{
+int PlayWithoutLogs() {
     static Game_t game;
-    if (!Start(&game) || LOG_STREAM)
-        return 60;
+    if (!Start(&game) || LOG_STREAM) return 60;
     const int played = Play(&game, 3);
     return Game_Shutdown(&game) != 0 ? 64 : played;
 }
 
 /* In this process's copy when program is empty, else the program. */
-void ExpectPlaysWithoutLogs(const std::string &program)
-{
+void ExpectPlaysWithoutLogs(const std::string &program) {
     const Sandbox box(program.empty() ? "finmaw" : program);
     fs::create_directories(box.work / "startup.log");
     fs::create_directories(box.work / "run.log");
@@ -41,8 +35,7 @@ void ExpectPlaysWithoutLogs(const std::string &program)
 
 TEST(NoLogs, InProcess) { ExpectPlaysWithoutLogs(""); }
 
-TEST(NoLogs, Program)
-{
+TEST(NoLogs, Program) {
     for (const char *name : {"finmaw", "finmaw_dbg"}) {
         SCOPED_TRACE(name);
         ExpectPlaysWithoutLogs(name);

@@ -1,9 +1,5 @@
-#include <gtest/gtest.h>
 
-#include <vector>
 
-#include "ashare/alloc.h"
-#include "object.h"
 #include "test_support.h"
 
 namespace {
@@ -12,18 +8,15 @@ int g_init_result = 0;
 std::vector<const void *> g_seen; // what the last INIT found in its list, up to the ending null
 Object_t g_proto;
 
-int InitProbe(Object_t *, va_list args)
-{
+int InitProbe(Object_t *, va_list args) {
     g_seen.clear();
-    while (g_seen.size() < 4 && (g_seen.empty() || g_seen.back()))
-        g_seen.push_back(va_arg(args, const void *));
+    while (g_seen.size() < 4 && (g_seen.empty() || g_seen.back())) g_seen.push_back(va_arg(args, const void *));
     return g_init_result;
 }
 int UpdateStub(Object_t *, World_t *) { return 0; }
 int AnimStub(Object_t *) { return 0; }
 int CollisionStub(Object_t *, float, float) { return 0; }
-int LoadProbe()
-{
+int LoadProbe() {
     g_proto = Object_t{nullptr, Object_AssignClassID("Probe"), 0, {}, 0, 0, 0, 0, {}, UpdateStub, AnimStub, InitProbe,
         AnimStub, CollisionStub};
     return g_proto.class_id == -1 ? -1 : 0;
@@ -33,8 +26,7 @@ int LoadFailing() { return 1; }
 
 } // namespace
 
-TEST(Object, StartedRegistryNamesClassesAndCreatesNumberedObjects)
-{
+TEST(Object, StartedRegistryNamesClassesAndCreatesNumberedObjects) {
     fmtest::LogCapture log;
     ASSERT_TRUE(Object_Begin() == 0 && Object_PushLoadForClass(LoadProbe) == 0 &&
                 Object_PushLoadForClass(LoadSecond) == 0 && Object_LoadClasses() == 0);
@@ -73,19 +65,16 @@ TEST(Object, StartedRegistryNamesClassesAndCreatesNumberedObjects)
     EXPECT_FALSE(log.contains("LOG function"));
 }
 
-TEST(Object, FailingLoaderLeavesItLoadingAndFullListsRefuse)
-{
+TEST(Object, FailingLoaderLeavesItLoadingAndFullListsRefuse) {
     fmtest::LogCapture log;
     ASSERT_TRUE(Object_Begin() == 0 && Object_PushLoadForClass(LoadProbe) == 0 &&
                 Object_PushLoadForClass(LoadFailing) == 0 && Object_PushLoadForClass(LoadSecond) == 0);
     EXPECT_EQ(Object_PushLoadForClass(nullptr), -1);
     EXPECT_EQ(Object_LoadClasses(), -1);
     EXPECT_EQ(Object_AssignClassID("More"), 1); // still loading, and the loader after the failing one never ran
-    for (int i = 3; i < OBJECT_MAX_LOADERS; ++i)
-        ASSERT_EQ(Object_PushLoadForClass(LoadFailing), 0);
+    for (int i = 3; i < OBJECT_MAX_LOADERS; ++i) ASSERT_EQ(Object_PushLoadForClass(LoadFailing), 0);
     EXPECT_EQ(Object_PushLoadForClass(LoadFailing), -1);
-    for (int i = 2; i < OBJECT_MAX_CLASSES; ++i)
-        ASSERT_EQ(Object_AssignClassID("X"), i); // one name, many identifiers
+    for (int i = 2; i < OBJECT_MAX_CLASSES; ++i) ASSERT_EQ(Object_AssignClassID("X"), i); // one name, many identifiers
     EXPECT_EQ(Object_AssignClassID("X"), -1);
     EXPECT_STREQ(Object_GetClassString(OBJECT_MAX_CLASSES - 1), "X"); // from the temporary list
     EXPECT_EQ(Object_CleanAll(), 0);
@@ -93,8 +82,7 @@ TEST(Object, FailingLoaderLeavesItLoadingAndFullListsRefuse)
         fmtest::InOrder(log.lines(), {"Function given for Class loading was NULL.", "Failed to load a Class!"}));
 }
 
-TEST(Object, AllocFreeAndTheRegistryWithoutItsLists)
-{
+TEST(Object, AllocFreeAndTheRegistryWithoutItsLists) {
     fmtest::LogCapture log;
     EXPECT_EQ(Object_Free(Object_Alloc(3)), 0);
     EXPECT_EQ(Object_Alloc(0), nullptr);

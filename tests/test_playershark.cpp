@@ -1,10 +1,6 @@
-#include <gtest/gtest.h>
 
-#include <algorithm>
 
-#include "class/playershark.h"
 #include "fish_fixture.h"
-#include "test_support.h"
 
 namespace {
 
@@ -14,15 +10,13 @@ using namespace fmtest;
  * mouth points are A (195, 113) and B (195, 108). */
 class Shark : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         int x = 100, y = 100;
         ASSERT_TRUE(loaded && CallInit(PlayerShark_Init, &shark, &x, &y, static_cast<void *>(nullptr)) == 0);
     }
     SharkData *D() { return static_cast<SharkData *>(shark.data); }
     /* Fish slot made into an entity of the given kind and box. */
-    Object_t *Put(int slot, int kind, SDL_Rect box)
-    {
+    Object_t *Put(int slot, int kind, SDL_Rect box) {
         Object_t &o = hw.fish(slot);
         o.collision = kind;
         o.hitbox = box;
@@ -31,12 +25,10 @@ protected:
         return &o;
     }
     /* One frame as the loop runs it: list what touches, then the shark's update. */
-    void Frame(std::initializer_list<Object_t *> touching = {}, int frames = 1)
-    {
+    void Frame(std::initializer_list<Object_t *> touching = {}, int frames = 1) {
         for (int f = 0; f < frames; ++f) {
             Player_ClearCollisions();
-            for (Object_t *e : touching)
-                Player_CheckCollision(e, hw.get());
+            for (Object_t *e : touching) Player_CheckCollision(e, hw.get());
             PlayerShark_Update(&shark, hw.get());
         }
     }
@@ -46,8 +38,7 @@ protected:
     LogCapture log;
 };
 
-TEST_F(Shark, MadeAtItsStartWithItsBoxAndRefusingBadArguments)
-{
+TEST_F(Shark, MadeAtItsStartWithItsBoxAndRefusingBadArguments) {
     EXPECT_EQ(std::vector<int>({INPUT_UP, INPUT_DOWN, INPUT_LEFT, INPUT_RIGHT, INPUT_BITE, INPUT_COUNT}),
         std::vector<int>({0, 1, 2, 3, 4, 6})); /* the codes callers pass */
     EXPECT_EQ(
@@ -83,8 +74,7 @@ TEST_F(Shark, MadeAtItsStartWithItsBoxAndRefusingBadArguments)
         int want;
     } points[] = {{10.0f, 20.0f, COLLISION_PLAYER}, {101.9f, 37.9f, COLLISION_PLAYER}, {9.9f, 30.0f, 0},
         {102.0f, 30.0f, 0}, {50.0f, 19.9f, 0}, {50.0f, 38.0f, 0}};
-    for (const auto &p : points)
-        EXPECT_EQ(PlayerShark_Collision(&shark, p.x, p.y), p.want) << p.x << "," << p.y;
+    for (const auto &p : points) EXPECT_EQ(PlayerShark_Collision(&shark, p.x, p.y), p.want) << p.x << "," << p.y;
     EXPECT_EQ(PlayerShark_Collision(nullptr, 10.0f, 20.0f), 0);
     /* Without its two sprites the shark cannot be made: -1, which Object_Create reports. */
     ASSERT_EQ(Image_Init(1, 1, 0), 0);
@@ -95,8 +85,7 @@ TEST_F(Shark, MadeAtItsStartWithItsBoxAndRefusingBadArguments)
     EXPECT_TRUE(InOrder(log.lines(), {"Could not get shark_idle sprite!", "Failed to get biting sprite."}));
 }
 
-TEST_F(Shark, MovesTruncatingTowardZeroWithUpAndLeftWinningInsideTheScene)
-{
+TEST_F(Shark, MovesTruncatingTowardZeroWithUpAndLeftWinningInsideTheScene) {
     EXPECT_EQ(Player_SetInput(6, 1), -1);
     EXPECT_EQ(Player_SetInput(-1, 1), -1);
     ASSERT_EQ(Player_SetInput(5, 1), 0); /* held throughout, to no effect */
@@ -109,8 +98,7 @@ TEST_F(Shark, MovesTruncatingTowardZeroWithUpAndLeftWinningInsideTheScene)
         {720, 391, {3, 1}, 720, 391}, {-85, -8, {2, 0}, -87, -9}, {10, 100, {0, 1, 2, 3}, 6, 97}};
     for (const auto &c : cases) {
         shark.hitbox = SDL_Rect{c.x, c.y, 92, 18};
-        for (int code = 0; code <= 3; ++code)
-            Player_SetInput(code, std::ranges::count(c.held, code) > 0);
+        for (int code = 0; code <= 3; ++code) Player_SetInput(code, std::ranges::count(c.held, code) > 0);
         Frame();
         EXPECT_EQ(std::vector<int>({shark.hitbox.x, shark.hitbox.y, shark.sprite.dst.x, shark.sprite.dst.y}),
             std::vector<int>({c.want_x, c.want_y, c.want_x - 11, c.want_y - 11}))
@@ -126,8 +114,7 @@ TEST_F(Shark, MovesTruncatingTowardZeroWithUpAndLeftWinningInsideTheScene)
     EXPECT_EQ(log.Take(), (Lines{"[ERROR] Out of memory."}));
 }
 
-TEST_F(Shark, OneBitePerPressEndingInItsFortyEighthFrameThenACooldown)
-{
+TEST_F(Shark, OneBitePerPressEndingInItsFortyEighthFrameThenACooldown) {
     Player_SetInput(4, 1);
     for (int f = 1; f <= 150; ++f) {
         Frame();
@@ -149,8 +136,7 @@ TEST_F(Shark, OneBitePerPressEndingInItsFortyEighthFrameThenACooldown)
     }
 }
 
-TEST_F(Shark, BitesOnlyWhatHoldsAMouthPoint)
-{
+TEST_F(Shark, BitesOnlyWhatHoldsAMouthPoint) {
     /* 1-pixel-high probes across the mouth points' rows and the column x 195. */
     const struct {
         SDL_Rect box;
@@ -192,8 +178,7 @@ TEST_F(Shark, BitesOnlyWhatHoldsAMouthPoint)
             "[ERROR] Player is not initialised properly.", "[ERROR] No more room for collisions this frame!"}));
 }
 
-TEST_F(Shark, HarmsCostOneEveryThirtySevenFramesAndPoisonOrDeathCostAll)
-{
+TEST_F(Shark, HarmsCostOneEveryThirtySevenFramesAndPoisonOrDeathCostAll) {
     Object_t *crab = Put(4, COLLISION_HARM, {120, 105, 25, 14}), *sword = Put(5, COLLISION_HARM, {130, 100, 40, 5});
     Put(3, COLLISION_HARM, {120, 105, 25, 14})->dead = 1; /* a finished harm does nothing */
     Frame({&hw.fish(3)});

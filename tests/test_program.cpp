@@ -1,6 +1,5 @@
 /* The real program, run as a child process from a scratch install under the
  * dummy video driver. */
-#include <gtest/gtest.h>
 
 #include "child_process.h"
 
@@ -8,8 +7,7 @@ using namespace fmtest;
 
 namespace {
 
-TEST(Program, CleanStartAndQuit)
-{
+TEST(Program, CleanStartAndQuit) {
     /* SIGTERM becomes a quit event: sent once the first frame is logged, or
      * as soon as SDL catches it (the quit then waits for the loop). */
     for (bool debug : {false, true}) {
@@ -34,16 +32,11 @@ TEST(Program, CleanStartAndQuit)
         const struct {
             const std::string *log;
             const char *text, *func;
-        } kWriters[] = {
-            {&startup, "Started SDL systems.", "WinMain"},
-            {&startup, "Created Player in world.", "WinMain"},
-            {&run_text, "Quit message recieved.", "WinMain"},
-            {&run_text, "Score: 0", "WinMain"},
-            {&run_text, "Successfully reached end", "WinMain"},
-            {&run_text, "Closing down systems.", "WinMain"},
-            {&run_text, "Cleaning resources...", "Main_CloseAll"},
-            {&run_text, "All cleaning done.", "Main_CloseAll"},
-        };
+        } kWriters[] = {{&startup, "Started SDL systems.", "WinMain"},
+            {&startup, "Created Player in world.", "WinMain"}, {&run_text, "Quit message recieved.", "WinMain"},
+            {&run_text, "Score: 0", "WinMain"}, {&run_text, "Successfully reached end", "WinMain"},
+            {&run_text, "Closing down systems.", "WinMain"}, {&run_text, "Cleaning resources...", "Main_CloseAll"},
+            {&run_text, "All cleaning done.", "Main_CloseAll"}};
         for (const auto &w : kWriters) {
             const size_t at = w.log->find(w.text);
             ASSERT_NE(at, std::string::npos) << w.text;
@@ -51,18 +44,6 @@ TEST(Program, CleanStartAndQuit)
             EXPECT_EQ(w.log->substr(w.log->rfind('\n', at) + 1, prefix.size()), prefix) << w.text;
         }
     }
-}
-
-TEST(Program, SdlStartFailing)
-{
-    const Sandbox box;
-    const ChildOutcome out = box.Run("nonexistent", Stop::Never);
-    EXPECT_TRUE(out.Clean() && out.status != 0) << out.Describe();
-    const std::string text = box.Log("startup.log");
-    EXPECT_TRUE(InOrder(SplitLines(text),
-        {"Starting up...", "Failed to initialise SDL. Err #-1: ", "Closing down systems.", "All cleaning done."}));
-    EXPECT_EQ(text.find("Started SDL systems."), std::string::npos);
-    EXPECT_FALSE(fs::exists(box.work / "run.log"));
 }
 
 } // namespace

@@ -1,20 +1,13 @@
-#include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <regex>
-#include <string>
 
-#include "ashare/alloc.h"
-#include "ashare/share_utils.h"
 #include "test_support.h"
 
 namespace {
 std::string Text(bstring b) { return b ? std::string(reinterpret_cast<char *>(b->data), b->length) : "<null>"; }
 } // namespace
 
-TEST(ResourcePath, BinBecomesRes)
-{
+TEST(ResourcePath, BinBecomesRes) {
     const char *rows[][2] = {{"games/finmaw/bin/", "games/finmaw/res/"}, {"bin/x/bin/", "res/x/res/"},
         {"games/cabinet/bin/", "games/careset/res/"}, {"games/finmaw/", "games/finmaw/"}, {"games/BIN/", "games/BIN/"}};
     Mem_TestReset(7, 0); /* the replacement works, keeping its copy does not */
@@ -33,8 +26,7 @@ TEST(ResourcePath, BinBecomesRes)
     }
 }
 
-TEST(ResourcePath, ExistingOutputIsReleasedAndLinesNameTheCaller)
-{
+TEST(ResourcePath, ExistingOutputIsReleasedAndLinesNameTheCaller) {
     fmtest::LogCapture log;
     ASSERT_EQ(0, File_InitialiseResourcePathFrom("dir/bin/"));
     bstring name = bstring_from_cstr("fish_01.bmp"), out = bstring_from_cstr("an older path");
@@ -60,8 +52,7 @@ TEST(ResourcePath, ExistingOutputIsReleasedAndLinesNameTheCaller)
             "[ERROR] File_GetResource_cstr: Failed to copy RESOURCE_PATH.\n");
 }
 
-TEST(ResourcePath, CStringConvert)
-{
+TEST(ResourcePath, CStringConvert) {
     fmtest::LogCapture log;
     char *out = nullptr;
     bstring empty = bstring_from_cstr(""), z = bstring_from_cstr("");
@@ -80,8 +71,7 @@ TEST(ResourcePath, CStringConvert)
     EXPECT_TRUE(fmtest::InOrder(log.lines(), {") Out of memory.", ") Invalid input: bstring input is NULL."}));
 }
 
-TEST(ResourcePath, FailedInitialisationLinesAndAnUnsetCopy)
-{
+TEST(ResourcePath, FailedInitialisationLinesAndAnUnsetCopy) {
     fmtest::LogCapture log;
     EXPECT_EQ(-1, File_InitialiseResourcePathFrom(nullptr));
     Mem_TestReset(1, 1);

@@ -6,20 +6,13 @@
  * finished before the frame is gone after its update, and the score is the
  * start-of-frame clamp into 0 to 999999 plus exactly the points of the fish
  * eaten. */
-#include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
-#include <cstring>
 #include <random>
-#include <vector>
 
-#include "ashare/share_utils.h"
 #include "class/fish.h"
 #include "class/fish_ai.h"
-#include "game_main.h"
 #include "play_script.h"
-#include "test_support.h"
 
 namespace {
 
@@ -40,21 +33,18 @@ const struct {
 
 /* Where a fish may be after an update, given where it was before: on its
  * path while live, off the screen once its update retired it. */
-bool Placed(const Object_t &f, const Object_t &was, bool live)
-{
+bool Placed(const Object_t &f, const Object_t &was, bool live) {
     const SDL_Rect &r = f.hitbox, &o = was.hitbox;
     const bool across = r.x >= -r.w && r.x <= 800;
     if (f.UPDATE == fish_ai_sword) /* edges in from the left, then dashes right */
         return live ? across && r.y == o.y : r.x > 800;
     if (f.UPDATE == fish_ai_crab) /* drops down its column, taken at the first update */
         return live ? (r.x == o.x || o.x == 800) && r.y >= -r.h && r.y <= 400 : r.y > 400;
-    if (f.UPDATE == fish_ai_sine)
-        return live ? across && r.x < o.x && r.y >= -20 && r.y <= 280 : r.x < -r.w;
+    if (f.UPDATE == fish_ai_sine) return live ? across && r.x < o.x && r.y >= -20 && r.y <= 280 : r.x < -r.w;
     return f.UPDATE == fish_ai_horizontal && (live ? across && r.x < o.x && r.y == o.y : r.x < -r.w);
 }
 
-TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
-{
+TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent) {
     fmtest::TempDir dir;
     fmtest::ChdirGuard cd(dir.path());
     static Game_t game;
@@ -64,9 +54,7 @@ TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
     auto chance = [&](double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(rng) < p; };
     /* Repeats count as presses. */
     auto send = [&](Uint32 type, SDL_Keycode key) { fmtest::Press(&game, {key}, type, rng() % 4 == 0); };
-    struct {
-        long full, eaten, left, paused, hitbox, high, low;
-    } seen{};
+    std::vector<long> seen(7); /* frames full, fish eaten, fish left, paused, hitbox view, scores high, low */
     for (int frame = 1; frame <= 100000; ++frame) {
         if (chance(0.0005)) /* a held number key, auto-repeating until the world is full */
             for (int n = 80 + static_cast<int>(rng() % 200), key = SDLK_1 + static_cast<int>(rng() % 8); n > 0; --n)
@@ -74,8 +62,7 @@ TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
         for (const auto &k : kKeys)
             if (chance(k.on && game.*k.on ? k.when_on : k.chance))
                 send(chance(k.up) ? SDL_KEYUP : SDL_KEYDOWN, k.keys[rng() % k.keys.size()]);
-        if (frame % 12500 == 0) /* scores at either edge, for the clamp */
-            w.score = frame % 25000 ? WORLD_SCORE_MAX - 40 : -7;
+        if (frame % 12500 == 0) w.score = frame % 25000 ? WORLD_SCORE_MAX - 40 : -7; /* either edge, for the clamp */
         SCOPED_TRACE("frame " + std::to_string(frame));
         ASSERT_EQ(w.fish_count, std::count(w.alive, w.alive + w.max_fish, 1));
         ASSERT_TRUE(w.max_fish == GAME_MAX_FISH && w.entity_count == GAME_MAX_FISH + 1 &&
@@ -83,39 +70,32 @@ TEST(Soak, HundredThousandRandomFramesKeepTheWorldConsistent)
             << "the shark is not the last record, or not live";
         const std::vector<Object_t> was(w.entities, w.entities + GAME_MAX_FISH);
         const std::vector<int> was_live(w.alive, w.alive + GAME_MAX_FISH);
-        const int score_before = w.score;
-        seen.full += w.fish_count == GAME_MAX_FISH;
+        const int before = w.score;
+        seen[0] += w.fish_count == GAME_MAX_FISH, seen[3] += game.paused, seen[4] += game.hitbox_view;
+        seen[5] += before > WORLD_SCORE_MAX, seen[6] += before < 0;
         ASSERT_EQ(Game_Frame(&game), 0);
-        long expected = std::clamp(score_before, 0, WORLD_SCORE_MAX);
+        long expected = std::clamp(before, 0, WORLD_SCORE_MAX);
         for (int i = 0; i < GAME_MAX_FISH; ++i) {
+            if (was_live[i] != 1) continue;
             const Object_t &f = w.entities[i];
-            const SDL_Rect &r = f.hitbox, &o = was[i].hitbox;
             const FishData &d = *static_cast<const FishData *>(f.data);
-            if (was_live[i] != 1)
-                continue;
             /* Paused: unchanged. Bitten before the frame: gone after its
              * update. Else on its path, or retired by its update. */
             const bool eaten = !game.paused && was[i].dead == 1, left = !game.paused && !eaten && w.alive[i] == 0;
-            const bool unchanged = w.alive[i] == 1 && memcmp(&r, &o, sizeof r) == 0;
+            const bool unchanged = w.alive[i] == 1 && memcmp(&f.hitbox, &was[i].hitbox, sizeof f.hitbox) == 0;
             ASSERT_TRUE(game.paused ? unchanged
                         : eaten     ? w.alive[i] == 0 && d.eaten == 1
                                     : (!left || (f.dead == 1 && d.eaten == 0)) && Placed(f, was[i], !left))
-                << "fish " << i << ": " << r.x << "," << r.y << " from " << o.x << "," << o.y;
+                << "fish " << i << ": " << f.hitbox.x << "," << f.hitbox.y << " from " << was[i].hitbox.x << ","
+                << was[i].hitbox.y;
             expected += eaten ? d.points : 0;
-            seen.eaten += eaten;
-            seen.left += left;
+            seen[1] += eaten, seen[2] += left;
         }
-        ASSERT_EQ(w.score, expected) << "score before it " << score_before;
-        seen.paused += game.paused;
-        seen.hitbox += game.hitbox_view;
-        seen.high += score_before > WORLD_SCORE_MAX;
-        seen.low += score_before < 0;
+        ASSERT_EQ(w.score, expected) << "score before it " << before;
     }
     /* The random keys reached every path they were meant to. */
-    EXPECT_TRUE(
-        seen.full && seen.eaten > 100 && seen.left > 1000 && seen.paused && seen.hitbox && seen.high && seen.low)
-        << "full, eaten, left, paused, hitbox view, clamps: " << seen.full << " " << seen.eaten << " " << seen.left
-        << " " << seen.paused << " " << seen.hitbox << " " << seen.high << " " << seen.low;
+    EXPECT_TRUE(std::ranges::all_of(seen, [](long n) { return n > 0; }) && seen[1] > 100 && seen[2] > 1000)
+        << ::testing::PrintToString(seen);
     Game_Shutdown(&game);
 }
 

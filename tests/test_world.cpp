@@ -1,10 +1,6 @@
-#include <gtest/gtest.h>
 
-#include <cerrno>
 
-#include "class/playershark.h"
 #include "fish_fixture.h"
-#include "test_support.h"
 
 namespace {
 
@@ -13,8 +9,7 @@ using namespace fmtest;
 /* Sprites, catalogue and both classes, as start-up leaves them. */
 class World : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(LoadGameFish() && Object_Begin() == 0 && Object_PushLoadForClass(Class_LoadFish) == 0 &&
                     Object_PushLoadForClass(Class_LoadPlayerShark) == 0 && Object_LoadClasses() == 0);
     }
@@ -24,8 +19,7 @@ protected:
     LogCapture log;
 };
 
-TEST_F(World, CreateLaysOutPlaceholdersThenTheSharkAndDestroyReleasesAll)
-{
+TEST_F(World, CreateLaysOutPlaceholdersThenTheSharkAndDestroyReleasesAll) {
     const long live = Mem_TestLive();
     Create(120);
     EXPECT_EQ(std::vector<int>({world.fish_count, world.next_slot, world.score, world.entity_count, world.max_fish}),
@@ -48,8 +42,7 @@ TEST_F(World, CreateLaysOutPlaceholdersThenTheSharkAndDestroyReleasesAll)
     EXPECT_EQ(world.player, &world.entities[1]);
 }
 
-TEST_F(World, RefusalsAndFailuresReturnMinusOneWithTheirLines)
-{
+TEST_F(World, RefusalsAndFailuresReturnMinusOneWithTheirLines) {
     World_t bare{}, no_player{}, no_flags{};
     Object_t records[2]{};
     int32_t flags[2]{};
@@ -64,8 +57,7 @@ TEST_F(World, RefusalsAndFailuresReturnMinusOneWithTheirLines)
         World_GetEntityList(&no_flags, nullptr, nullptr, &count),
         World_GetEntityList(&no_player, nullptr, nullptr, &count), World_GetScoreAsArray(5, nullptr, 1),
         World_GetScoreAsArray(5, d, 0), World_Destroy(nullptr)};
-    for (int r : results)
-        EXPECT_EQ(r, -1);
+    for (int r : results) EXPECT_EQ(r, -1);
     EXPECT_EQ(World_GetPlayer(nullptr), nullptr);
     EXPECT_EQ(World_GetPlayer(&bare), nullptr);
     World_t half{}, headless{}; /* records without flags; flags without the shark */
@@ -100,8 +92,7 @@ TEST_F(World, RefusalsAndFailuresReturnMinusOneWithTheirLines)
         log.Take(), {"[ERROR] Out of memory.", "[ERROR] Out of memory.", "[ERROR] Could not initialise fish array!"}));
 }
 
-TEST_F(World, SpawnCursorStaysOnItsSlotWrapsAndStopsWhenFull)
-{
+TEST_F(World, SpawnCursorStaysOnItsSlotWrapsAndStopsWhenFull) {
     Create(120);
     log.Take();
     EXPECT_EQ(World_SpawnFish(&world, 200, "goldfish"), -1);
@@ -115,8 +106,7 @@ TEST_F(World, SpawnCursorStaysOnItsSlotWrapsAndStopsWhenFull)
     ASSERT_EQ(World_SpawnFish(&world, 200, "crab"), 0);
     EXPECT_EQ(world.next_slot, 11);
     EXPECT_EQ(world.entities[11].collision, COLLISION_HARM);
-    for (int i = 12; i < 120; ++i)
-        ASSERT_EQ(World_SpawnFish(&world, 200, "horiz_med"), 0);
+    for (int i = 12; i < 120; ++i) ASSERT_EQ(World_SpawnFish(&world, 200, "horiz_med"), 0);
     ASSERT_EQ(World_SpawnFish(&world, 20, "sine_wide"), 0);
     EXPECT_EQ(world.next_slot, 3);
     EXPECT_EQ(world.alive[3], 1);
@@ -136,8 +126,7 @@ TEST_F(World, SpawnCursorStaysOnItsSlotWrapsAndStopsWhenFull)
                                         "[ERROR] No room for new fish: 120/120!", "[ERROR] No room for new fish!"}));
 }
 
-TEST_F(World, ScoreDigitsFrameClampAndEntityList)
-{
+TEST_F(World, ScoreDigitsFrameClampAndEntityList) {
     int d[6];
     const struct {
         int score, count;

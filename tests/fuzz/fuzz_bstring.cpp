@@ -5,8 +5,7 @@
 
 #include "bstring_model.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string broke = fmtest::BstringModel(data, size).Run();
     if (!broke.empty()) {
         fprintf(stderr, "%s\n", broke.c_str());

@@ -15,16 +15,13 @@
 namespace fmtest {
 
 /* A request of n bytes gets 8, or the next power of two above n. */
-inline int RoundedCapacity(int n)
-{
+inline int RoundedCapacity(int n) {
     int p = 8;
-    while (p <= n)
-        p <<= 1;
+    while (p <= n) p <<= 1;
     return p;
 }
 
-inline std::string Bytes(const tagbstring *b)
-{
+inline std::string Bytes(const tagbstring *b) {
     return {reinterpret_cast<const char *>(b->data), static_cast<size_t>(b->length)};
 }
 
@@ -34,14 +31,11 @@ public:
     BstringModel(const BstringModel &) = delete;
 
     /* Runs the whole input; "" when every step held, else what broke. */
-    std::string Run()
-    {
+    std::string Run() {
         const long live = Mem_TestLive();
-        for (int step = 0; n_ && error_.empty(); ++step)
-            Step("step " + std::to_string(step));
+        for (int step = 0; n_ && error_.empty(); ++step) Step("step " + std::to_string(step));
         Mem_TestReset(0, 0);
-        for (Slot &s : slots_)
-            Check(bstring_destroy(s.b) == (s.b ? 0 : -1), "destroy");
+        for (Slot &s : slots_) Check(bstring_destroy(s.b) == (s.b ? 0 : -1), "destroy");
         Check(Mem_TestLive() == live, "blocks left behind");
         return error_;
     }
@@ -56,8 +50,7 @@ private:
 
     uint8_t Byte() { return n_ ? (--n_, *p_++) : 0; }
     /* Mostly a and b, so that searches hit; now and then any byte. */
-    std::string Text(int max, bool cstr)
-    {
+    std::string Text(int max, bool cstr) {
         std::string s;
         for (int len = Byte() % (max + 1); static_cast<int>(s.size()) < len && n_;) {
             const uint8_t c = Byte();
@@ -66,18 +59,14 @@ private:
         return cstr ? s.substr(0, strlen(s.c_str())) : s;
     }
     /* A read-only view of part of a string's own bytes. */
-    tagbstring ViewOf(const Slot &s)
-    {
+    tagbstring ViewOf(const Slot &s) {
         const int off = Byte() % (s.b->length + 1), n = Byte() % (s.b->length - off + 1);
         return tagbstring{0, n, s.b->data + off};
     }
-    void Check(bool ok, const std::string &what)
-    {
-        if (!ok && error_.empty())
-            error_ = what;
+    void Check(bool ok, const std::string &what) {
+        if (!ok && error_.empty()) error_ = what;
     }
-    void CheckSlot(const Slot &s, const std::string &what, bool exact_cap)
-    {
+    void CheckSlot(const Slot &s, const std::string &what, bool exact_cap) {
         const bstring b = s.b;
         Check(!b || (b->data && b->length >= 0 && b->length < b->capacity && b->data[b->length] == 0 &&
                         Bytes(b) == s.text && (!exact_cap || b->capacity == s.cap)),
@@ -85,14 +74,12 @@ private:
                 ", want \"" + s.text + "\" cap " + std::to_string(s.cap));
     }
     /* The capacity after a call that grows when cap <= length + spare. */
-    static int Grown(const Slot &s, int spare)
-    {
+    static int Grown(const Slot &s, int spare) {
         const int len = static_cast<int>(s.text.size());
         return s.cap <= len + spare ? RoundedCapacity(len + 1) : s.cap;
     }
     /* Left to right, without overlap, from pos. */
-    static std::string Replaced(const std::string &m, const std::string &find, const std::string &repl, size_t pos)
-    {
+    static std::string Replaced(const std::string &m, const std::string &find, const std::string &repl, size_t pos) {
         std::string out = m.substr(0, pos);
         size_t at = pos;
         for (size_t hit; (hit = m.find(find, at)) != std::string::npos; at = hit + find.size())
@@ -100,17 +87,14 @@ private:
         return out.append(m, at, std::string::npos);
     }
     /* Replaces slot a with a newly made string (or drops one made for nothing). */
-    void Made(Slot &a, bstring made, const std::string &text, bool keep)
-    {
+    void Made(Slot &a, bstring made, const std::string &text, bool keep) {
         Check(made || faulty_, "no string made");
-        if (!made || !keep)
-            return (void)bstring_destroy(made);
+        if (!made || !keep) return (void)bstring_destroy(made);
         bstring_destroy(a.b);
         a = Slot{made, text, RoundedCapacity(static_cast<int>(text.size()) + 1)};
     }
 
-    void Step(const std::string &what)
-    {
+    void Step(const std::string &what) {
         const uint8_t op = Byte() % 10, fault = Byte();
         Slot &a = slots_[Byte() % 3], &b = slots_[Byte() % 3];
         /* One call in eight has its first, second or every allocation fail. */
@@ -154,8 +138,7 @@ private:
             if (a.text.size() * (r.size() + 1) < kMaxLen) {
                 rc = bstring_find_replace(a.b, find, repl, pos);
                 want = f.empty() ? -1 : 0;
-                if (want == 0 && pos + f.size() <= a.text.size())
-                    next.text = Replaced(a.text, f, r, pos);
+                if (want == 0 && pos + f.size() <= a.text.size()) next.text = Replaced(a.text, f, r, pos);
                 next.cap = next.text.size() > a.text.size() ? Grown(next, 1) : a.cap;
             }
         } else if (op == 8 && a.b) { /* nothing below the capacity, the rounding of n from it on */

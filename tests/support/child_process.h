@@ -11,12 +11,7 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <functional>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "test_support.h"
 
@@ -32,8 +27,7 @@ struct ChildOutcome {
     int status = -1; /* the exit status, or minus the signal that killed it */
     std::string err; /* what it wrote to stderr */
     /* No crash, no hang, no sanitizer report. */
-    bool Clean() const
-    {
+    bool Clean() const {
         return status >= 0 && status != kSanitizerExit && err.find("Sanitizer") == std::string::npos &&
                err.find("runtime error") == std::string::npos;
     }
@@ -45,8 +39,7 @@ struct ChildOutcome {
  * SDL has installed its handler (the quit then waits for the frame loop). */
 enum class Stop { Never, AfterFirstFrame, OnceSdlStarted };
 
-inline bool CatchesSigterm(pid_t pid)
-{
+inline bool CatchesSigterm(pid_t pid) {
     const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
     const size_t at = status.find("SigCgt:");
     return at != std::string::npos && (std::strtoull(status.c_str() + at + 7, nullptr, 16) >> (SIGTERM - 1)) & 1u;
@@ -57,12 +50,10 @@ inline bool CatchesSigterm(pid_t pid)
  * leak check of a sanitizer build runs in it. After 120 s, only a safety
  * net against a hang, an alarm ends the child. */
 inline ChildOutcome RunInChild(
-    const fs::path &cwd, const fs::path &err_file, const std::function<int()> &body, Stop stop = Stop::Never)
-{
+    const fs::path &cwd, const fs::path &err_file, const std::function<int()> &body, Stop stop = Stop::Never) {
     fflush(nullptr);
     const pid_t pid = fork();
-    if (pid < 0)
-        return {};
+    if (pid < 0) return {};
     if (pid == 0) {
         alarm(120);
         exit(freopen(err_file.c_str(), "w", stderr) && chdir(cwd.c_str()) == 0 ? body() : 126);
@@ -71,8 +62,7 @@ inline ChildOutcome RunInChild(
     while (waitpid(pid, &wstatus, WNOHANG) != pid) {
         const bool due = stop == Stop::AfterFirstFrame ? ReadFile(cwd / "run.log").find("Score: 0") != std::string::npos
                                                        : stop == Stop::OnceSdlStarted && CatchesSigterm(pid);
-        if (due && kill(pid, SIGTERM) == 0)
-            stop = Stop::Never;
+        if (due && kill(pid, SIGTERM) == 0) stop = Stop::Never;
         usleep(10000);
     }
     return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -WTERMSIG(wstatus), ReadFile(err_file)};
@@ -82,10 +72,8 @@ inline ChildOutcome RunInChild(
  * the pictures in res/ beside it, and an empty work/ to run it from. The
  * folder's path holds no "bin": the resource path rule rewrites every one. */
 struct Sandbox {
-    explicit Sandbox(const std::string &program = "finmaw") : exe(program)
-    {
-        while (dir->str().find("bin") != std::string::npos)
-            dir.emplace();
+    explicit Sandbox(const std::string &program = "finmaw") : exe(program) {
+        while (dir->str().find("bin") != std::string::npos) dir.emplace();
         root = dir->path();
         work = root / "work";
         fs::create_directories(root / "bin");
@@ -94,8 +82,7 @@ struct Sandbox {
         fs::copy(FINMAW_SOURCE_RES_DIR, root / "res");
     }
     /* Runs the program under the given video driver. */
-    ChildOutcome Run(const char *driver, Stop stop) const
-    {
+    ChildOutcome Run(const char *driver, Stop stop) const {
         return RunInChild(
             work, root / "stderr.txt",
             [&] {

@@ -1,17 +1,29 @@
-/* Small helpers shared by the tests: temporary folders, whole files, and the
- * log stream captured into a file. Header-only so release and debug tests
- * can both use it. */
+/* What every test file starts from: GoogleTest, the standard headers the
+ * tests use, the game's interface, and small helpers: temporary folders,
+ * whole files, failing allocations and the log stream captured into a file.
+ * Header-only so release and debug tests can both use it. */
 #ifndef FINMAW_TEST_SUPPORT_H
 #define FINMAW_TEST_SUPPORT_H
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "ashare/alloc.h"
+#include "ashare/share_utils.h"
+#include "game.h"
+#include "game_main.h"
 
 #define FM_LOG_FILE "tests"
 #include "ashare/log.h"
@@ -29,44 +41,46 @@ inline const bool kFileSizeLimited = [] {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-inline std::string ReadFile(const fs::path &p)
-{
+inline std::string ReadFile(const fs::path &p) {
     std::ifstream in(p, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
 }
 
-inline Lines SplitLines(const std::string &text)
-{
+inline Lines SplitLines(const std::string &text) {
     Lines lines;
     std::stringstream ss(text);
-    for (std::string line; std::getline(ss, line);)
-        lines.push_back(line);
+    for (std::string line; std::getline(ss, line);) lines.push_back(line);
     return lines;
 }
 
 /* True when the lines hold each needle, in this order (other lines between). */
-inline bool InOrder(const Lines &lines, const Lines &needles)
-{
+inline bool InOrder(const Lines &lines, const Lines &needles) {
     size_t n = 0;
-    for (const auto &line : lines)
-        n += n < needles.size() && line.find(needles[n]) != std::string::npos;
+    for (const auto &line : lines) n += n < needles.size() && line.find(needles[n]) != std::string::npos;
     return n == needles.size();
+}
+
+/* What f returns while allocation number n from now on fails (and, with
+ * all, every one after it); allocations succeed again afterwards. */
+template <class F>
+auto Starved(long n, F f, int all = 0) {
+    Mem_TestReset(n, all);
+    const auto result = f();
+    Mem_TestReset(0, 0);
+    return result;
 }
 
 /* A fresh folder under the system's temporary folder, removed on scope exit. */
 class TempDir {
 public:
-    TempDir()
-    {
+    TempDir() {
         std::string name = (fs::temp_directory_path() / "finmaw-XXXXXX").string();
-        if (!mkdtemp(name.data()))
-            std::abort();
+        if (!mkdtemp(name.data())) std::abort();
         path_ = name;
     }
-    ~TempDir()
-    {
+    ~TempDir() {
         std::error_code ec;
         fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
         fs::remove_all(path_, ec);
@@ -83,8 +97,7 @@ private:
 class ChdirGuard {
 public:
     explicit ChdirGuard(const fs::path &to) : old_(fs::current_path()) { fs::current_path(to); }
-    ~ChdirGuard()
-    {
+    ~ChdirGuard() {
         std::error_code ec;
         fs::current_path(old_, ec);
     }
@@ -100,8 +113,7 @@ public:
     LogCapture() { Log_Open(file_.c_str(), "w"); }
     ~LogCapture() { Log_Close(); }
     LogCapture(const LogCapture &) = delete;
-    std::string text() const
-    {
+    std::string text() const {
         Log_Flush();
         return ReadFile(file_);
     }
@@ -109,13 +121,11 @@ public:
     bool contains(const std::string &s) const { return text().find(s) != std::string::npos; }
     /* The lines written since the last call, each as its level and message:
      * "[ERROR] text", "DEBUG text" (where and errno left out). */
-    Lines Take(bool with_debug = false)
-    {
+    Lines Take(bool with_debug = false) {
         Lines all = lines(), out;
         for (size_t i = taken_; i < all.size(); ++i) {
             const std::string &l = all[i];
-            if (!with_debug && l.rfind("DEBUG", 0) == 0)
-                continue;
+            if (!with_debug && l.rfind("DEBUG", 0) == 0) continue;
             const size_t at = l[0] == '[' ? l.find(") ") : l.find(": ", l.find("():") + 3);
             out.push_back(at == std::string::npos ? l : l.substr(0, l.find(' ')) + " " + l.substr(at + 2));
         }
