@@ -33,13 +33,10 @@ TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive) {
     EXPECT_EQ(State(fish), (std::vector<int>{800, 207, 25, 14, 800, 207, COLLISION_FISH, 0}));
     EXPECT_EQ(DataOf(fish)->slot, 2);
     /* A used fish starts a fresh life as another type. */
-    fish.dead = DataOf(fish)->eaten = 1;
-    DataOf(fish)->age = 55;
-    w.get()->alive[2] = 0;
+    fish.dead = DataOf(fish)->eaten = 1, DataOf(fish)->age = 55, w.get()->alive[2] = 0;
     ASSERT_EQ(Fish_Remake(&fish, w.get(), 2, 200, "sword"), 0);
     EXPECT_EQ(State(fish), (std::vector<int>{800, 204, 40, 5, 790, 203, COLLISION_HARM, 0}));
-    EXPECT_EQ(DataOf(fish)->eaten + DataOf(fish)->age, 0);
-    EXPECT_EQ(w.alive(2), 1);
+    EXPECT_EQ((std::vector<int>{DataOf(fish)->eaten, DataOf(fish)->age, w.alive(2)}), (std::vector<int>{0, 0, 1}));
     const Lines bad = {"[ERROR] Bad memory.", "[ERROR] Invalid index value.",
         "[ERROR] Invalid fish type - cannot be NULL! (this is impossible)"};
     EXPECT_EQ(log.Take(), (Lines{bad[0], bad[0], bad[0], bad[1], bad[1], bad[2], "[ERROR] Could not find fish: Nemo.",
@@ -47,12 +44,8 @@ TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive) {
     /* The logged draw position is the previous life's. */
     EXPECT_TRUE(log.contains("Set Fish sprite data: wx:800, wy:207, ix:0, iy:182, iw:50, ih:9"));
     Object_t bare{}; /* a record whose construction failed has no data block */
-    Mem_TestReset(1, 0);
-    EXPECT_EQ(Fish_Remake(&bare, w.get(), 3, 600, "crab"), -1);
-    Mem_TestReset(0, 0);
+    EXPECT_EQ(Starved(1, [&] { return Fish_Remake(&bare, w.get(), 3, 600, "crab"); }), -1);
     EXPECT_EQ(w.alive(3), 0);
-    EXPECT_EQ(Fish_Remake(&bare, w.get(), 3, 600, "crab"), 0);
-    Mem_Free(bare.data);
     ASSERT_EQ(Fish_Load("ai_five", 0, "fish_slow", 25, 14, 0, 0, 5, 1.0f, 1.0f, 0, COLLISION_FISH), 0);
     EXPECT_EQ(Fish_Remake(&w.fish(1), w.get(), 1, 200, "ai_five"), -1);
     EXPECT_EQ(w.alive(1), 0);
@@ -79,10 +72,10 @@ TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot) {
         DataOf(slow)->slot = slot;
         EXPECT_EQ(Fish_Update(&slow, w.get()), 0);
     }
-    EXPECT_EQ(Fish_Update(&slow, nullptr), 0);
     Object_t empty{};
-    EXPECT_EQ(Fish_Update(&empty, w.get()), -1);
-    EXPECT_EQ(Fish_Update(nullptr, w.get()), -1);
+    EXPECT_EQ(
+        (std::vector<int>{Fish_Update(&slow, nullptr), Fish_Update(&empty, w.get()), Fish_Update(nullptr, w.get())}),
+        (std::vector<int>{0, -1, -1}));
     EXPECT_EQ(std::vector<int>({w.alive(3), w.get()->fish_count, w.get()->score, DataOf(slow)->age}),
         std::vector<int>({1, 1, 10, 170}));
     EXPECT_EQ(log.Take(), (Lines{"[ERROR] Invalid index value.", "[ERROR] Invalid index value.", "[ERROR] Bad memory.",
@@ -93,11 +86,8 @@ TEST(FishAnim, StepsThroughTheRingByFrameTimeAndStopsAtABrokenLink) {
     Sprite_t ring[3] = {{{0, 0, 1, 1}, nullptr, &ring[1], 2}, {{1, 0, 1, 1}, nullptr, &ring[2], 3},
         {{2, 0, 1, 1}, nullptr, nullptr, 1}};
     Object_t fish{};
-    EXPECT_EQ(Fish_Anim(&fish), 0); /* not animated: nothing moves */
-    EXPECT_EQ(fish.sprite.frameCounter, 0);
-    fish.sprite.animated = 1;
-    fish.sprite.current = &ring[0];
-    fish.sprite.frameCounter = -2;
+    EXPECT_TRUE(Fish_Anim(&fish) == 0 && fish.sprite.frameCounter == 0); /* not animated: nothing moves */
+    fish.sprite.animated = 1, fish.sprite.current = &ring[0], fish.sprite.frameCounter = -2;
     std::vector<int> shown;
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(Fish_Anim(&fish), 0);
@@ -105,8 +95,7 @@ TEST(FishAnim, StepsThroughTheRingByFrameTimeAndStopsAtABrokenLink) {
     }
     EXPECT_EQ(shown, (std::vector<int>{-1, 7, 8, 9, 19}));
     LogCapture log;
-    EXPECT_EQ(Fish_Anim(&fish), -1);
-    EXPECT_EQ(Fish_Anim(nullptr), -1);
+    EXPECT_EQ(Fish_Anim(&fish) + Fish_Anim(nullptr), -2);
     EXPECT_EQ(log.Take(), (Lines{"[ERROR] Bad next-sprite pointer in Animation."}));
 }
 
@@ -114,15 +103,11 @@ TEST_F(FishClass, ClassLoadsAndLogDumpNamesNoBadKind) {
     LogCapture log;
     EXPECT_EQ(Class_LoadFish(), -1); /* no registry to take a class id from */
     ASSERT_TRUE(Object_Begin() == 0 && Object_PushLoadForClass(Class_LoadFish) == 0 && Object_LoadClasses() == 0);
-    EXPECT_TRUE(FishPrototype.UPDATE == Fish_Update && FishPrototype.ANIM == Fish_Anim &&
-                FishPrototype.INIT == Fish_Init && FishPrototype.LOG == Fish_LogDump &&
-                FishPrototype.COLLISION == Fish_Collision && !FishPrototype.data && FishPrototype.class_id == 0);
     CollisionNames[COLLISION_FISH] = const_cast<char *>("COLLISION_FISH"); /* the other names stay unset */
     HandWorld w(2);
     Object_t &fish = w.fish(1);
     ASSERT_EQ(Fish_Remake(&fish, w.get(), 1, 200, "sine_wide"), 0);
-    fish.id = 41;
-    DataOf(fish)->age = 12;
+    fish.id = 41, DataOf(fish)->age = 12;
     log.Take();
     for (int kind : std::vector<int>{COLLISION_FISH, COLLISION_HARM, -1, 6})
         EXPECT_EQ((fish.collision = kind, Fish_LogDump(&fish)), 0);
@@ -134,9 +119,8 @@ TEST_F(FishClass, ClassLoadsAndLogDumpNamesNoBadKind) {
             "[INFO]    Width: 32.000000, Height: 15.000000, Collision ID: COLLISION_FISH",
             "[INFO]    Age: 12 ticks, Points: 800", "[INFO]    Speed: 7.000000, Speed2: 18.000000"}));
     EXPECT_EQ(lines[7], "[INFO]    Width: 32.000000, Height: 15.000000, Collision ID: COLLISION_UNKNOWN");
-    EXPECT_EQ(lines[15], "[ERROR] Invalid collision value.");
-    EXPECT_EQ(lines[21], "[ERROR] Invalid collision value.");
-    EXPECT_EQ(lines[22], "[ERROR] Bad memory.");
+    EXPECT_EQ((Lines{lines[15], lines[21], lines[22]}),
+        (Lines{"[ERROR] Invalid collision value.", "[ERROR] Invalid collision value.", "[ERROR] Bad memory."}));
     EXPECT_TRUE(InOrder(log.lines(), {"Invalid class ID assigned to: Fish", "@@Loaded class: Fish"}));
 }
 

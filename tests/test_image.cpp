@@ -4,18 +4,7 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using Pixels = std::vector<Uint32>;
-
-const Uint32 kMagenta = 0xFFFF00FF, kRed = 0xFFFF0000, kBlack = 0xFF000000;
-
-/* A w x 1 ARGB surface holding the pixels. */
-SDL_Surface *Row(const Pixels &pixels) {
-    const int w = static_cast<int>(pixels.size());
-    SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, w, 1, 32, SDL_PIXELFORMAT_ARGB8888);
-    SDL_memcpy(s->pixels, pixels.data(), pixels.size() * sizeof(Uint32));
-    return s;
-}
+using namespace fmtest;
 
 class ImageTest : public ::testing::Test {
 protected:
@@ -28,7 +17,9 @@ protected:
         ASSERT_EQ(File_InitialiseResourcePathFrom(((dir_.path() / "bin").string() + "/").c_str()), 0);
         if (reinterpret_cast<char *>(RESOURCE_PATH->data) != res.string() + "/")
             GTEST_SKIP() << "temporary folder name itself holds \"bin\"";
-        SDL_Surface *s = Row({kMagenta, kRed});
+        SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, 2, 1, 32, SDL_PIXELFORMAT_ARGB8888);
+        static_cast<Uint32 *>(s->pixels)[0] = 0xFFFF00FF; /* the key colour, then red */
+        static_cast<Uint32 *>(s->pixels)[1] = 0xFFFF0000;
         ASSERT_EQ(SDL_SaveBMP(s, (res / "a.bmp").string().c_str()), 0) << SDL_GetError();
         SDL_FreeSurface(s);
     }
@@ -44,8 +35,8 @@ protected:
         return out;
     }
 
-    fmtest::LogCapture log_;
-    fmtest::TempDir dir_;
+    LogCapture log_;
+    TempDir dir_;
 };
 
 TEST_F(ImageTest, Animations) {
@@ -55,17 +46,15 @@ TEST_F(ImageTest, Animations) {
     ASSERT_EQ(Image_Init(1, 1, 4), 0);
     EXPECT_EQ(Image_AddAnimation("gap", 3, &f[0], static_cast<Sprite_t *>(nullptr), &f[2]), -1);
     EXPECT_EQ(Image_AddAnimation("none", 0), -1);
-    EXPECT_TRUE(fmtest::InOrder(log_.lines(),
+    EXPECT_TRUE(InOrder(log_.lines(),
         {"Unexpected end of vararg list reached.", "Failed to load animation: gap", "Failed to load animation: none"}));
     ASSERT_EQ(Image_AddAnimation("swim", 3, &f[0], &f[1], &f[2]), 0);
     Sprite_t *a = Image_Get_Animation(nullptr, 0); /* the refused ones took no handle */
     ASSERT_EQ(a, Image_Get_Animation("swim", -1));
     ASSERT_TRUE(a && a != &f[0] && a->next && a->next->next);
-    EXPECT_EQ(a->next->rect.x, 1);
-    EXPECT_EQ(a->next->frameTime, 7);
-    EXPECT_EQ(a->next->next->rect.x, 2);
-    EXPECT_EQ(a->next->next->next, a);
-    EXPECT_EQ(f[0].next, nullptr);
+    EXPECT_EQ(
+        (std::vector<int>{a->next->rect.x, a->next->frameTime, a->next->next->rect.x}), (std::vector<int>{1, 7, 2}));
+    EXPECT_TRUE(a->next->next->next == a && !f[0].next);
     SpriteState_t state{};
     EXPECT_EQ(Image_SetSprite(nullptr, a) + Image_SetSprite(&state, nullptr), -2);
     const long live = Mem_TestLive();
@@ -78,14 +67,12 @@ TEST_F(ImageTest, FailedAddsLeaveStoresUnchanged) {
     ASSERT_EQ(Image_Init(2, 2, 2), 0);
     Mem_TestReset(0, 0);
     ASSERT_EQ(Image_LoadSpriteSheet("a.bmp", "probe", 1, 255, 0, 255), 0);
-    Mem_TestReset(Mem_TestCount(), 0); /* the name copy is a load's last allocation */
-    EXPECT_EQ(Image_LoadSpriteSheet("a.bmp", "s", 1, 255, 0, 255), -1);
-    Mem_TestReset(1, 0);
-    EXPECT_EQ(Image_AddSprite("p", 0, 0, 0, 1, 1), -1);
-    Mem_TestReset(2, 0); /* the frame list, then the name */
-    EXPECT_EQ(Image_AddAnimation("an", 1, &frame), -1);
-    Mem_TestReset(0, 0);
-    EXPECT_EQ(Image_AddSprite(nullptr, 0, 0, 0, 1, 1), -1);
+    const long per_load = Mem_TestCount(); /* the name copy is a load's last allocation */
+    EXPECT_EQ((std::vector<int>{Starved(per_load, [] { return Image_LoadSpriteSheet("a.bmp", "s", 1, 255, 0, 255); }),
+                  Starved(1, [] { return Image_AddSprite("p", 0, 0, 0, 1, 1); }),
+                  Starved(2, [&] { return Image_AddAnimation("an", 1, &frame); }), /* the frame list, then the name */
+                  Image_AddSprite(nullptr, 0, 0, 0, 1, 1)}),
+        (std::vector<int>{-1, -1, -1, -1}));
     EXPECT_EQ(
         ErrorsSince(0), (std::vector<std::string>{"Out of memory.", "Failed to load Sprite Sheet: s", "Out of memory.",
                             "Failed to load sprite: p", "Out of memory.", "Failed to load animation: an",
@@ -99,9 +86,8 @@ TEST_F(ImageTest, FailedAddsLeaveStoresUnchanged) {
                 errors[0].find("Parameter") == std::string::npos)
         << errors[0];
     EXPECT_EQ(errors[1], "Failed to load Sprite Sheet: gone");
-    EXPECT_EQ(Image_Get_SpriteSheet(nullptr, 1), nullptr);
-    EXPECT_EQ(Image_Get_Animation(nullptr, 0), nullptr);
-    EXPECT_EQ(Image_Get_Sprite(nullptr, 0), nullptr);
+    EXPECT_TRUE(
+        !Image_Get_SpriteSheet(nullptr, 1) && !Image_Get_Animation(nullptr, 0) && !Image_Get_Sprite(nullptr, 0));
 }
 
 /* A 3 x 2, 24-bit picture (rows of 12 bytes, 9 of them pixels) with header
@@ -112,7 +98,7 @@ TEST_F(ImageTest, HeaderCheckRefusesPicturesTheirBytesCannotHold) {
     SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, 3, 2, 24, SDL_PIXELFORMAT_RGB24);
     ASSERT_EQ(SDL_SaveBMP(s, (dir_.path() / "res" / "p.bmp").c_str()), 0);
     SDL_FreeSurface(s);
-    const std::string intact = fmtest::ReadFile(dir_.path() / "res" / "p.bmp");
+    const std::string intact = ReadFile(dir_.path() / "res" / "p.bmp");
     ASSERT_EQ(intact.size(), 78u);
     const std::string ours = "BMP file claims ";
     const struct {
