@@ -15,28 +15,18 @@ int Plain(const char *name, int animated = 0, int ai_type = FISH_AI_HORIZONTAL, 
 TEST(FishCatalogue, RefusalsAddNothingAndTheTenthTypeFillsIt) {
     ASSERT_TRUE(AddManifestSprites());
     LogCapture log;
-    EXPECT_EQ(Plain("early"), -1);
-    EXPECT_EQ(Fish_FindType("early"), -1);
-    EXPECT_EQ(Fish_AICount(), 0);
-    EXPECT_EQ(Fish_Load_Init(0), -1);
+    EXPECT_EQ((std::vector<int>{Plain("early"), Fish_FindType("early"), Fish_AICount(), Fish_Load_Init(0)}),
+        (std::vector<int>{-1, -1, 0, -1}));
     ASSERT_EQ(Fish_Load_Init(1), 0); /* the refusal left it uninitialised */
-    EXPECT_EQ(Fish_Load_Init(10), -1);
-    EXPECT_EQ(Fish_AICount(), 5);
+    EXPECT_EQ((std::vector<int>{Fish_Load_Init(10), Fish_AICount()}), (std::vector<int>{-1, 5}));
     const FishAI_t routines[] = {fish_ai_null, fish_ai_horizontal, fish_ai_sine, fish_ai_sword, fish_ai_crab, nullptr};
     for (int ai = -1; ai <= 5; ++ai) EXPECT_EQ(Fish_GetAI(ai), ai < 0 ? nullptr : routines[ai]) << ai;
-    EXPECT_EQ(Plain("bad_anim", 2), -1);
-    EXPECT_EQ(Plain("bad_anim", -1), -1);
-    EXPECT_EQ(Plain("bad_ai", 0, -1), -1);
-    EXPECT_EQ(Plain("no_sprite", 0, FISH_AI_HORIZONTAL, "fish_nothing"), -1);
-    EXPECT_EQ(Plain("no_animation", 1), -1); /* an animated type names an animation */
-    EXPECT_EQ(Plain(nullptr), -1);
-    Mem_TestReset(1, 0);
-    EXPECT_EQ(Plain("no_memory"), -1);
-    Mem_TestReset(0, 0);
-    EXPECT_EQ(Fish_TypeCount(), 0);
-    ASSERT_EQ(Plain("ai_five", 0, 5), 0); /* no upper bound here; it is caught when a fish is made */
-    EXPECT_EQ(Plain("second"), -1);
-    EXPECT_EQ(Fish_TypeCount(), 1);
+    /* An animated type names an animation; no upper bound on the AI here: it is caught when a fish is made. */
+    EXPECT_EQ((std::vector<int>{Plain("bad_anim", 2), Plain("bad_anim", -1), Plain("bad_ai", 0, -1),
+                  Plain("no_sprite", 0, FISH_AI_HORIZONTAL, "fish_nothing"), Plain("no_animation", 1), Plain(nullptr),
+                  Starved(1, [] { return Plain("no_memory"); }), Fish_TypeCount(), Plain("ai_five", 0, 5),
+                  Plain("second"), Fish_TypeCount()}),
+        (std::vector<int>{-1, -1, -1, -1, -1, -1, -1, 0, 0, -1, 1}));
     EXPECT_EQ(log.Take(),
         (Lines{"[ERROR] Arrays are NULL, check Fish_Data_Init() is called.", "[ERROR] Could not load Fish: early",
             "[ERROR] Could not find fish: early.", "[ERROR] Invalid parameter for number of fish!",
@@ -89,22 +79,18 @@ TEST(FishCatalogue, GameTableLoadsNineTypesFoundByExactName) {
         EXPECT_EQ(std::vector<int>({tmpl->hitbox_w, tmpl->hitbox_h, tmpl->draw_x, tmpl->draw_y, tmpl->ai_type,
                       tmpl->collision, tmpl->animated, data->points, data->eaten, data->age}),
             std::vector<int>({t.w, t.h, t.dx, t.dy, t.ai, t.collision, 0, t.points, 0, 0}));
-        EXPECT_EQ(tmpl->sprite, Image_Get_Sprite(t.sprite, -1));
-        EXPECT_EQ(data->speed, t.speed);
-        EXPECT_EQ(data->speed2, t.speed2);
+        EXPECT_TRUE(
+            tmpl->sprite == Image_Get_Sprite(t.sprite, -1) && data->speed == t.speed && data->speed2 == t.speed2);
     }
     EXPECT_TRUE(!Fish_GetData(9) && !Fish_GetTemplate(9) && !Fish_GetData(-1) && !Fish_GetTemplate(-1));
     LogCapture log;
-    EXPECT_EQ(Fish_FindType("Puffer"), -1);
-    EXPECT_EQ(Fish_FindType("puff"), -1);
-    EXPECT_EQ(Fish_FindType(nullptr), -1);
+    EXPECT_EQ(Fish_FindType("Puffer") + Fish_FindType("puff") + Fish_FindType(nullptr), -3);
     EXPECT_EQ(log.Take(), (Lines{"[ERROR] Could not find fish: Puffer.", "[ERROR] Could not find fish: puff.",
                               "[ERROR] Could not find fish: (null)."}));
     const long live = Mem_TestLive();
     EXPECT_EQ(Fish_FreeAll(), 0);
     EXPECT_EQ(Mem_TestLive(), live - 12); /* three tables and nine names */
-    EXPECT_EQ(Fish_FindType("FishDead"), -1);
-    EXPECT_TRUE(Fish_TypeCount() == 0 && !Fish_GetData(0) && !Fish_GetTemplate(0));
+    EXPECT_TRUE(Fish_FindType("FishDead") == -1 && Fish_TypeCount() == 0 && !Fish_GetData(0) && !Fish_GetTemplate(0));
     EXPECT_EQ(Fish_FreeAll(), 0); /* nothing left to release twice */
     EXPECT_EQ(Mem_TestLive(), live - 12);
 }

@@ -2,7 +2,7 @@
 #define FM_LOG_FILE "class/probe"
 #include "ashare/log.h"
 
-TEST(Log, LinePrefixesAndErrnoMarker) {
+TEST(Log, LinePrefixesErrnoMarkerAndLinesWithoutAStream) {
     fmtest::LogCapture log;
     errno = 0;
     const int line = __LINE__ + 1;
@@ -18,26 +18,24 @@ TEST(Log, LinePrefixesAndErrnoMarker) {
     auto at = [&](const char *level, int offset, const char *rest) {
         return std::string(level) + " (class/probe:TestBody():" + std::to_string(line + offset) + ": errno: " + rest;
     };
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{at("[INFO]", 0, "None) plain 7"), at("[WARN]", 2, "Yep) warned"),
+    EXPECT_EQ(log.lines(), (fmtest::Lines{at("[INFO]", 0, "None) plain 7"), at("[WARN]", 2, "Yep) warned"),
                                at("[ERROR]", 3, "Yep) broke it"), at("[INFO]", 4, "None) after"),
                                at("[ERROR]", 6, "Yep) closing line"), at("[INFO]", 7, "Yep) still set"),
                                "DEBUG class/probe:TestBody():" + std::to_string(line + 8) + ": dbg 1"}));
-}
-
-TEST(Log, LinesWithoutAStreamAreDropped) {
     const fmtest::TempDir dir;
-    ASSERT_EQ(Log_Open((dir.path() / "a.log").c_str(), "w"), 0);
+    const auto file = dir.path() / "a.log";
+    Log_Close();
+    LOG_INFO("dropped"); /* no stream: nowhere to go, and no harm */
+    Log_Flush();
+    Log_Close();
+    ASSERT_EQ(Log_Open(file.c_str(), "w"), 0);
     LOG_INFO("first");
     Log_Close();
-    LOG_INFO("dropped");
-    Log_Flush();
-    Log_Close(); /* closing twice is harmless */
-    ASSERT_EQ(Log_Open((dir.path() / "a.log").c_str(), "a"), 0);
+    ASSERT_EQ(Log_Open(file.c_str(), "a"), 0);
     LOG_INFO("appended");
     Log_Close();
-    const auto lines = fmtest::SplitLines(fmtest::ReadFile(dir.path() / "a.log"));
+    const auto lines = fmtest::SplitLines(fmtest::ReadFile(file));
     EXPECT_TRUE(lines.size() == 2 && fmtest::InOrder(lines, {"first", "appended"}));
     EXPECT_EQ(Log_Open((dir.path() / "missing" / "x.log").c_str(), "w"), -1);
     EXPECT_EQ(LOG_STREAM, nullptr);
-    LOG_ERR("nowhere to go");
 }

@@ -31,25 +31,22 @@ TEST(Object, StartedRegistryNamesClassesAndCreatesNumberedObjects) {
     ASSERT_TRUE(Object_Begin() == 0 && Object_PushLoadForClass(LoadProbe) == 0 &&
                 Object_PushLoadForClass(LoadSecond) == 0 && Object_LoadClasses() == 0);
     EXPECT_STREQ(Object_GetClassString(1), "Second"); // from the final list
-    EXPECT_EQ(Object_GetClassString(-1), nullptr);
-    EXPECT_EQ(Object_AssignClassID("Late"), -1);
-    EXPECT_EQ(Object_PushLoadForClass(LoadSecond), -1);
-    EXPECT_EQ(Object_LoadClasses(), -1);
-    EXPECT_EQ(Object_GetClassString(2), nullptr); // the count did not move
-
+    EXPECT_EQ(
+        (std::vector<int>{Object_AssignClassID("Late"), Object_PushLoadForClass(LoadSecond), Object_LoadClasses()}),
+        (std::vector<int>{-1, -1, -1}));
+    EXPECT_TRUE(!Object_GetClassString(-1) && !Object_GetClassString(2)); // the count did not move
     Object_t broken = g_proto, o{};
-    broken.ANIM = nullptr;
-    broken.LOG = nullptr;
-    EXPECT_EQ(Object_Create(&o, &broken, nullptr), -1);
-    EXPECT_EQ(Object_Create(nullptr, &g_proto, nullptr), -1);
-    EXPECT_EQ(Object_Create(&o, nullptr, nullptr), -1);
+    broken.ANIM = nullptr, broken.LOG = nullptr;
+    EXPECT_EQ((std::vector<int>{Object_Create(&o, &broken, nullptr), Object_Create(nullptr, &g_proto, nullptr),
+                  Object_Create(&o, nullptr, nullptr)}),
+        (std::vector<int>{-1, -1, -1}));
     int x = 5;
     const char *name = "name";
     o.hitbox.x = 77; // creation leaves it alone
     ASSERT_EQ(Object_Create(&o, &g_proto, &x, name, nullptr), 0);
     EXPECT_EQ(g_seen, (std::vector<const void *>{&x, name, nullptr}));
-    EXPECT_EQ(o.hitbox.x, 77);
-    EXPECT_EQ(o.id, 0) << "refused creations took no identifier";
+    EXPECT_EQ((std::vector<int>{o.hitbox.x, o.id}), (std::vector<int>{77, 0}))
+        << "refused creations took no identifier";
     g_init_result = -1; // a failed INIT keeps its identifier taken
     EXPECT_EQ(Object_Create(&o, &g_proto, nullptr), -1);
     EXPECT_EQ(o.id, 1);
@@ -58,8 +55,8 @@ TEST(Object, StartedRegistryNamesClassesAndCreatesNumberedObjects) {
     EXPECT_EQ(o.id, 2);
     EXPECT_EQ(Object_CleanAll(), 0);
     EXPECT_TRUE(fmtest::InOrder(log.lines(),
-        {"Copying class name: Second", "Object system started.", "Invalid class id:-1",
-            "Cannot load classes if the Object system has started.", "Invalid class id:2",
+        {"Copying class name: Second", "Object system started.",
+            "Cannot load classes if the Object system has started.", "Invalid class id:-1", "Invalid class id:2",
             "errno: None) Failed to setup Object ANIM function - Class:Probe", "[WARN] (object:Object_Create():",
             "Prototype given for object creation was NULL.", "Failed to initialise Object - Class: Probe, ID: 1"}));
     EXPECT_FALSE(log.contains("LOG function"));
@@ -69,8 +66,7 @@ TEST(Object, FailingLoaderLeavesItLoadingAndFullListsRefuse) {
     fmtest::LogCapture log;
     ASSERT_TRUE(Object_Begin() == 0 && Object_PushLoadForClass(LoadProbe) == 0 &&
                 Object_PushLoadForClass(LoadFailing) == 0 && Object_PushLoadForClass(LoadSecond) == 0);
-    EXPECT_EQ(Object_PushLoadForClass(nullptr), -1);
-    EXPECT_EQ(Object_LoadClasses(), -1);
+    EXPECT_EQ(Object_PushLoadForClass(nullptr) + Object_LoadClasses(), -2);
     EXPECT_EQ(Object_AssignClassID("More"), 1); // still loading, and the loader after the failing one never ran
     for (int i = 3; i < OBJECT_MAX_LOADERS; ++i) ASSERT_EQ(Object_PushLoadForClass(LoadFailing), 0);
     EXPECT_EQ(Object_PushLoadForClass(LoadFailing), -1);
@@ -86,21 +82,13 @@ TEST(Object, AllocFreeAndTheRegistryWithoutItsLists) {
     fmtest::LogCapture log;
     EXPECT_EQ(Object_Free(Object_Alloc(3)), 0);
     EXPECT_EQ(Object_Alloc(0), nullptr);
-    EXPECT_EQ(Object_Free(nullptr), -2);
-    EXPECT_EQ(Object_CleanAll(), -1); // never begun
-    EXPECT_EQ(Object_AssignClassID("Early"), -1);
-    EXPECT_EQ(Object_LoadClasses(), -1);
-    Mem_TestReset(1, 0);
-    EXPECT_EQ(Object_Begin(), -1);
-    Mem_TestReset(0, 0);
-    ASSERT_EQ(Object_Begin(), 0);
-    EXPECT_EQ(Object_AssignClassID(nullptr), -1);
-    Mem_TestReset(1, 0);
-    EXPECT_EQ(Object_AssignClassID("Copy"), -1); // the name copy
-    Mem_TestReset(0, 0);
-    Mem_TestReset(1, 0);
-    EXPECT_EQ(Object_LoadClasses(), -1); // the final list
-    Mem_TestReset(0, 0);
+    using fmtest::Starved;
+    EXPECT_EQ(
+        (std::vector<int>{Object_Free(nullptr), Object_CleanAll() /* never begun */, Object_AssignClassID("Early"),
+            Object_LoadClasses(), Starved(1, Object_Begin), Object_Begin(), Object_AssignClassID(nullptr),
+            Starved(1, [] { return Object_AssignClassID("Copy"); }), /* the name copy */
+            Starved(1, Object_LoadClasses)}),                        /* the final list */
+        (std::vector<int>{-2, -1, -1, -1, -1, 0, -1, -1, -1}));
     EXPECT_EQ(Object_GetClassString(0), nullptr); // nothing registered yet
     EXPECT_EQ(Object_CleanAll(), 0);
     EXPECT_EQ(
