@@ -205,19 +205,6 @@ TEST_F(Shell, QuitStillDrainsAndRunsTheDueFrame) {
     EXPECT_TRUE(InOrder(SplitLines(RunLog()), {"Quit message recieved.", "Score: 0"}));
 }
 
-TEST_F(Shell, FailingFrameStepsEndTheLoop) {
-    Object_t *player = std::exchange(g.world.player, nullptr); /* a world without its player has no entity list */
-    EXPECT_EQ((std::vector<int>{Game_Loop(&g), g.status}), (std::vector<int>{-1, -1}));
-    g.world.player = player;
-    g.hitbox_view = 1; /* with no renderer, filling a hitbox fails */
-    SDL_Renderer *renderer = std::exchange(g.renderer, nullptr);
-    EXPECT_TRUE(Frame() != 0 && g.status != 0);
-    g.renderer = renderer;
-    EXPECT_TRUE(InOrder(SplitLines(RunLog()), {"Failed to get entity list from World.", "Could not draw rect!"}));
-    EXPECT_EQ(Count("[ERROR] (game:WinMain():"), 2);
-    EXPECT_EQ(Count("Score: 0"), 0); /* neither frame got that far */
-}
-
 } // namespace
 
 /* Without a video driver: the window step, start-up and the hitbox renderer fail with -1 or null. */
