@@ -16,7 +16,6 @@ std::string Text(const tagbstring *b) {
 struct Str {
     bstring b;
     explicit Str(const std::string &s) : b(bstring_from_cstr(s.c_str())) {}
-    explicit Str(bstring s) : b(s) {}
     ~Str() { bstring_destroy(b); }
 };
 
@@ -41,18 +40,17 @@ TEST(Bstring, ReplacementPositionsStayLocalUpToThirtyOne) {
         EXPECT_EQ(Mem_TestCount(), allocations) << occurrences;
         EXPECT_EQ(many.b->length, 2 * occurrences);
     }
-    Str many(std::string(40, 'a'));
-    Mem_TestReset(1, 1); /* the position list cannot move to the heap */
-    EXPECT_EQ(bstring_find_replace(many.b, a.b, xy.b, 0), -1);
-    Mem_TestReset(0, 0);
+    Str many(std::string(40, 'a')); /* the position list cannot move to the heap */
+    EXPECT_EQ(fmtest::Starved(
+                  1, [&] { return bstring_find_replace(many.b, a.b, xy.b, 0); }, 1),
+        -1);
     EXPECT_EQ(Text(many.b), std::string(40, 'a'));
     /* An empty replacement inside the target shares no bytes with it: no copy. */
     Str s("abcabc"), b("b");
     tagbstring nothing{0, 0, s.b->data + 3};
     Mem_TestReset(0, 0);
     EXPECT_EQ(bstring_find_replace(s.b, b.b, &nothing, 0), 0);
-    EXPECT_EQ(Mem_TestCount(), 0);
-    EXPECT_EQ(Text(s.b), "acac");
+    EXPECT_EQ(Text(s.b) + std::to_string(Mem_TestCount()), "acac0");
 }
 
 TEST(Bstring, RefusalsChangeNothing) {
@@ -71,8 +69,7 @@ TEST(Bstring, RefusalsChangeNothing) {
                       bstring_find_replace(x.b, bad, x.b, 0) + bstring_find_replace(x.b, x.b, bad, 0) +
                       (bstring_copy(bad) != nullptr),
             -5);
-    EXPECT_EQ(Bytes(&fixed), "fixed");
-    EXPECT_EQ(bstring_from_cstr(nullptr), nullptr);
+    EXPECT_TRUE(Bytes(&fixed) == "fixed" && !bstring_from_cstr(nullptr));
     EXPECT_EQ(bstring_append_cstr(x.b, nullptr) + bstring_append_block(x.b, nullptr, 1) +
                   bstring_append_block(x.b, "x", -1) + bstring_find_replace(x.b, empty.b, x.b, 0) +
                   bstring_find_replace(x.b, x.b, x.b, -1),

@@ -43,9 +43,7 @@ using Lines = std::vector<std::string>;
 
 inline std::string ReadFile(const fs::path &p) {
     std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline Lines SplitLines(const std::string &text) {
@@ -113,20 +111,17 @@ public:
     LogCapture() { Log_Open(file_.c_str(), "w"); }
     ~LogCapture() { Log_Close(); }
     LogCapture(const LogCapture &) = delete;
-    std::string text() const {
-        Log_Flush();
-        return ReadFile(file_);
-    }
+    std::string text() const { return Log_Flush(), ReadFile(file_); }
     Lines lines() const { return SplitLines(text()); }
     bool contains(const std::string &s) const { return text().find(s) != std::string::npos; }
-    /* The lines written since the last call, each as its level and message:
-     * "[ERROR] text", "DEBUG text" (where and errno left out). */
-    Lines Take(bool with_debug = false) {
+    /* The lines other than DEBUG ones written since the last call, each as
+     * its level and message: "[ERROR] text" (where and errno left out). */
+    Lines Take() {
         Lines all = lines(), out;
         for (size_t i = taken_; i < all.size(); ++i) {
             const std::string &l = all[i];
-            if (!with_debug && l.rfind("DEBUG", 0) == 0) continue;
-            const size_t at = l[0] == '[' ? l.find(") ") : l.find(": ", l.find("():") + 3);
+            if (l.rfind("DEBUG", 0) == 0) continue;
+            const size_t at = l.find(") ");
             out.push_back(at == std::string::npos ? l : l.substr(0, l.find(' ')) + " " + l.substr(at + 2));
         }
         taken_ = all.size();
