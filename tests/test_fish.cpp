@@ -32,6 +32,7 @@ TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive) {
     ASSERT_EQ(Fish_Remake(&fish, w.get(), 2, 200, "horiz_slow"), 0);
     EXPECT_EQ(State(fish), (std::vector<int>{800, 207, 25, 14, 800, 207, COLLISION_FISH, 0}));
     EXPECT_EQ(DataOf(fish)->slot, 2);
+    EXPECT_EQ(Fish_Remake(&w.fish(0), w.get(), 0, 200, "FishDead"), 0); /* the first type too */
     /* A used fish starts a fresh life as another type. */
     fish.dead = DataOf(fish)->eaten = 1, DataOf(fish)->age = 55, w.get()->alive[2] = 0;
     ASSERT_EQ(Fish_Remake(&fish, w.get(), 2, 200, "sword"), 0);

@@ -53,6 +53,16 @@ TEST_F(Shark, MadeAtItsStartWithItsBoxAndRefusingBadArguments) {
     EXPECT_EQ(log.Take(), (Lines{"[ERROR] Invalid parameters to PlayerShark initialisation. Param: \"Start X\"",
                               "[ERROR] Invalid parameters to PlayerShark initialisation. Param: \"Start Y\"",
                               "[ERROR] Bad parameter list passed to Shark initialisation!", "[ERROR] Out of memory."}));
+    EXPECT_EQ(PlayerShark_Anim(&o) + PlayerShark_LogDump(&o), 0);
+    /* Its own COLLISION: the half-open box. */
+    shark.hitbox = SDL_Rect{10, 20, 92, 18};
+    const struct {
+        float x, y;
+        int want;
+    } points[] = {{10.0f, 20.0f, COLLISION_PLAYER}, {101.9f, 37.9f, COLLISION_PLAYER}, {9.9f, 30.0f, 0},
+        {102.0f, 30.0f, 0}, {50.0f, 19.9f, 0}, {50.0f, 38.0f, 0}};
+    for (const auto &p : points) EXPECT_EQ(PlayerShark_Collision(&shark, p.x, p.y), p.want) << p.x << "," << p.y;
+    EXPECT_EQ(PlayerShark_Collision(nullptr, 10.0f, 20.0f), 0);
     /* Without its two sprites the shark cannot be made: -1, which Object_Create reports. */
     ASSERT_EQ(Image_Init(1, 1, 0), 0);
     EXPECT_EQ(CallInit(PlayerShark_Init, &o, &x, &y, kEnd), -1);

@@ -57,3 +57,17 @@ TEST(ResourcePath, OutputsAndFailuresAndTheLinesNamingTheCaller) {
                               "[ERROR] File_GetResource: Invalid input: path bstring cannot be NULL.\n"
                               "[ERROR] File_GetResource_cstr: Failed to copy RESOURCE_PATH.\n");
 }
+
+TEST(ResourcePath, CStringConvertKeepsEveryByte) {
+    fmtest::LogCapture log;
+    char *out = nullptr;
+    bstring z = bstring_from_cstr("");
+    ASSERT_EQ(0, bstring_append_block(z, "a\0b", 3));
+    ASSERT_EQ(0, Util_CString_Convert(z, &out));
+    ASSERT_TRUE(out && memcmp(out, "a\0b\0", 4) == 0);
+    EXPECT_EQ(-1, fmtest::Starved(1, [&] { return Util_CString_Convert(z, &out); })); /* the old string is released */
+    EXPECT_EQ(nullptr, out);
+    EXPECT_EQ(-1, Util_CString_Convert(nullptr, &out));
+    bstring_destroy(z);
+    EXPECT_TRUE(fmtest::InOrder(log.lines(), {") Out of memory.", ") Invalid input: bstring input is NULL."}));
+}

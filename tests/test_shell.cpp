@@ -201,6 +201,30 @@ TEST_F(Shell, QuitStillDrainsAndRunsTheDueFrame) {
 
 } // namespace
 
+/* The hitbox view follows the window's pixel format, 3-byte ones included,
+ * for which SDL has no blended fill. */
+TEST(HitboxView, RedBoxOnBlackInEveryScreenFormat) {
+    for (Uint32 format : {SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_RGB24}) {
+        Game_t g{};
+        g.screen = SDL_CreateRGBSurfaceWithFormat(0, 800, 400, 0, format);
+        g.hitbox_view = 1;
+        Main_CreateHitboxRenderer(&g);
+        ASSERT_NE(g.renderer, nullptr);
+        Game_DrawFrameStart(&g);
+        Object_t o{};
+        o.hitbox = SDL_Rect{100, 50, 30, 20};
+        EXPECT_EQ(Game_DrawHitbox(&g, &o), 0);
+        SDL_RenderFlush(g.renderer);
+        SDL_Surface *want = SDL_ConvertSurfaceFormat(g.hitbox_surface, SDL_PIXELFORMAT_RGB888, 0),
+                    *got = SDL_ConvertSurfaceFormat(g.hitbox_surface, SDL_PIXELFORMAT_RGB888, 0);
+        SDL_FillRect(want, nullptr, 0);
+        SDL_FillRect(want, &o.hitbox, SDL_MapRGB(want->format, 255, 0, 0));
+        EXPECT_TRUE(Region(got, {0, 0, 800, 400}) == Region(want, {0, 0, 800, 400})) << SDL_GetPixelFormatName(format);
+        SDL_DestroyRenderer(g.renderer);
+        for (SDL_Surface *s : {want, got, g.hitbox_surface, g.screen}) SDL_FreeSurface(s);
+    }
+}
+
 /* Without a video driver: the window step, start-up and the hitbox renderer fail with -1 or null. */
 TEST(ShellSteps, FailingStartReturnsMinusOneAndStillClosesDown) {
     TempDir dir;
