@@ -31,7 +31,9 @@ protected:
         ASSERT_TRUE(Start(&g)) << ReadFile(dir_.path() / "startup.log");
         ASSERT_EQ(g.screen->format->BytesPerPixel, 4);
     }
-    void TearDown() override { g.screen ? (void)Game_Shutdown(&g) : (void)0; } /* shutdown empties screen */
+    void TearDown() override {
+        if (g.screen) Game_Shutdown(&g); /* a test that shut down already left no screen */
+    }
     std::string RunLog() const { return Log_Flush(), ReadFile(dir_.path() / "run.log"); }
     long Count(const std::string &needle) const {
         const Lines lines = SplitLines(RunLog());
