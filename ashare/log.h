@@ -50,6 +50,13 @@ void Log_Write(int level, const char *file, const char *func, int line, const ch
         Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, __func__, __LINE__, __VA_ARGS__); \
         errno = 0;                                                                \
     } while (0)
+/* An error with a specific cause, written by a file-local helper on behalf
+ * of the function its caller called: the line names that function. */
+#define LOG_ERR_IN(func, ...)                                                 \
+    do {                                                                      \
+        Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, func, __LINE__, __VA_ARGS__); \
+        errno = 0;                                                            \
+    } while (0)
 /* An error line that names the item after a cause: errno is left as it is. */
 #define LOG_ERR_KEEP(...) Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, __func__, __LINE__, __VA_ARGS__)
 #define LOG_WARN(...) Log_Write(LOG_LEVEL_WARN, FM_LOG_FILE, __func__, __LINE__, __VA_ARGS__)

@@ -12,14 +12,6 @@
 #define FM_LOG_FILE "ashare/share_utils"
 #include "ashare/log.h"
 
-/* Shared steps write their lines under the name of the function the caller
- * called, not their own. */
-#define LOG_ERR_IN(func, ...)                                                 \
-    do {                                                                      \
-        Log_Write(LOG_LEVEL_ERROR, FM_LOG_FILE, func, __LINE__, __VA_ARGS__); \
-        errno = 0;                                                            \
-    } while (0)
-
 /* Set once, then kept until the program ends. */
 bstring RESOURCE_PATH = nullptr;
 

@@ -130,15 +130,17 @@ bool BmpHoldsItsPixels(SDL_RWops *rw)
     return false;
 }
 
-/* A sheet's surface, or null after the sheet load's specific error line. */
+/* A sheet's surface, or null after the sheet load's specific error line,
+ * which names the loader: these are its steps. */
 SDL_Surface *LoadSheetSurface(const char *file, bstring *path, char **cpath)
 {
+    constexpr const char *kLoader = "Image_LoadSpriteSheet";
     if (!File_GetResource_cstr(file, path)) {
-        LOG_ERR("Failed to get resource path as bstring.");
+        LOG_ERR_IN(kLoader, "Failed to get resource path as bstring.");
         return nullptr;
     }
     if (Util_CString_Convert(*path, cpath) != 0 || !*cpath) {
-        LOG_ERR("Failed to convert resource path to c-string.");
+        LOG_ERR_IN(kLoader, "Failed to convert resource path to c-string.");
         return nullptr;
     }
     /* Decoding a null stream would replace the reason it could not be
@@ -150,7 +152,7 @@ SDL_Surface *LoadSheetSurface(const char *file, bstring *path, char **cpath)
     }
     SDL_Surface *surface = rw ? SDL_LoadBMP_RW(rw, 1) : nullptr;
     if (!surface)
-        LOG_ERR("Failed to create SDL_Surface: %s", SDL_GetError());
+        LOG_ERR_IN(kLoader, "Failed to create SDL_Surface: %s", SDL_GetError());
     return surface;
 }
 

@@ -50,7 +50,8 @@ TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive) {
     ASSERT_EQ(Fish_Load("ai_five", 0, "fish_slow", 25, 14, 0, 0, 5, 1.0f, 1.0f, 0, COLLISION_FISH), 0);
     EXPECT_EQ(Fish_Remake(&w.fish(1), w.get(), 1, 200, "ai_five"), -1);
     EXPECT_EQ(w.alive(1), 0);
-    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Out of memory.", "[ERROR] Invalid AI type in fish template!"}));
+    EXPECT_EQ(log.Take(true),
+        (Lines{"[ERROR] Fish_Remake: Out of memory.", "[ERROR] Fish_Remake: Invalid AI type in fish template!"}));
 }
 
 TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot) {

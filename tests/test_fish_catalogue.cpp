@@ -46,8 +46,8 @@ TEST(FishCatalogue, RefusalsAddNothingAndTheTenthTypeFillsIt) {
     EXPECT_EQ(fish.data, nullptr);
     EXPECT_EQ(Fish_FreeAll(), 0); /* once loading has begun it cannot begin again */
     EXPECT_EQ(Fish_Load_Init(1), -1);
-    EXPECT_EQ(log.Take(),
-        (Lines{"[ERROR] Invalid AI type in fish template!", "[ERROR] Invalid loading state for fish data!"}));
+    EXPECT_EQ(log.Take(true), (Lines{"[ERROR] Fish_Init: Invalid AI type in fish template!",
+                                  "[ERROR] Fish_Load_Init: Invalid loading state for fish data!"}));
 }
 
 /* The game's nine types, in the order that fixes their indices. */

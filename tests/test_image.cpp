@@ -86,6 +86,15 @@ TEST_F(ImageTest, FailedAddsLeaveStoresUnchanged) {
                 errors[0].find("Parameter") == std::string::npos)
         << errors[0];
     EXPECT_EQ(errors[1], "Failed to load Sprite Sheet: gone");
+    /* The loader's own steps name the loader: the path (first allocation), its C copy (the one before the name). */
+    for (long n : {1L, per_load - 1}) Starved(n, [] { return Image_LoadSpriteSheet("a.bmp", "s", 1, 255, 0, 255); });
+    std::vector<std::string> where;
+    for (const auto &l : log_.lines())
+        if (l.find("Failed to create SDL") != l.npos || l.find("resource path") != l.npos)
+            where.push_back(l.substr(l.find(':') + 1, l.find("()") - l.find(':') - 1) + l.substr(l.find(") ") + 1, 25));
+    EXPECT_EQ(where,
+        (std::vector<std::string>{"Image_LoadSpriteSheet Failed to create SDL_Sur",
+            "Image_LoadSpriteSheet Failed to get resource p", "Image_LoadSpriteSheet Failed to convert resour"}));
     EXPECT_TRUE(
         !Image_Get_SpriteSheet(nullptr, 1) && !Image_Get_Animation(nullptr, 0) && !Image_Get_Sprite(nullptr, 0));
 }

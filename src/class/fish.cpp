@@ -14,12 +14,13 @@ Object_t FishPrototype = {};
 
 namespace {
 
-/* The routine for a template's ai_type, or null (logged) when out of range. */
-FishAI_t RoutineFor(const FishTemplate *tmpl)
+/* The routine for a template's ai_type, or null when out of range, logged
+ * under the name of the caller that refuses the type. */
+FishAI_t RoutineFor(const FishTemplate *tmpl, const char *caller)
 {
     if (!tmpl || tmpl->ai_type < 0 || tmpl->ai_type >= Fish_AICount() ||
         !Fish_GetAI(tmpl->ai_type)) {
-        LOG_ERR("Invalid AI type in fish template!");
+        LOG_ERR_IN(caller, "Invalid AI type in fish template!");
         return nullptr;
     }
     return Fish_GetAI(tmpl->ai_type);
@@ -88,7 +89,7 @@ int Fish_Init(Object_t *fish, va_list args)
     *data = *Fish_GetData(type);
 
     const FishTemplate *tmpl = Fish_GetTemplate(type);
-    FishAI_t routine = RoutineFor(tmpl);
+    FishAI_t routine = RoutineFor(tmpl, __func__);
     if (!routine)
         return InitFail(fish);
     fish->UPDATE = routine;
@@ -136,7 +137,7 @@ int Fish_Remake(Object_t *fish, World_t *world, int slot, int start_y, const cha
     *data = *Fish_GetData(type);
 
     const FishTemplate *tmpl = Fish_GetTemplate(type);
-    FishAI_t routine = RoutineFor(tmpl);
+    FishAI_t routine = RoutineFor(tmpl, __func__);
     if (!routine)
         return -1;
     data->slot = slot;

@@ -115,14 +115,16 @@ public:
     Lines lines() const { return SplitLines(text()); }
     bool contains(const std::string &s) const { return text().find(s) != std::string::npos; }
     /* The lines other than DEBUG ones written since the last call, each as
-     * its level and message: "[ERROR] text" (where and errno left out). */
-    Lines Take() {
+     * its level and message: "[ERROR] text" (where and errno left out), or
+     * with func, "[ERROR] Function: text". */
+    Lines Take(bool func = false) {
         Lines all = lines(), out;
         for (size_t i = taken_; i < all.size(); ++i) {
             const std::string &l = all[i];
             if (l.rfind("DEBUG", 0) == 0) continue;
-            const size_t at = l.find(") ");
-            out.push_back(at == std::string::npos ? l : l.substr(0, l.find(' ')) + " " + l.substr(at + 2));
+            const size_t at = l.find(") "), name = l.find(':') + 1;
+            const std::string where = func ? l.substr(name, l.find("()") - name) + ": " : "";
+            out.push_back(at == std::string::npos ? l : l.substr(0, l.find(' ')) + " " + where + l.substr(at + 2));
         }
         taken_ = all.size();
         return out;
