@@ -72,40 +72,6 @@ TEST_F(Shark, MadeAtItsStartWithItsBoxAndRefusingBadArguments) {
     EXPECT_TRUE(InOrder(log.lines(), {"Could not get shark_idle sprite!", "Failed to get biting sprite."}));
 }
 
-TEST_F(Shark, MovesTruncatingTowardZeroWithUpAndLeftWinningInsideTheScene) {
-    EXPECT_EQ(Player_SetInput(6, 1) + Player_SetInput(-1, 1), -2);
-    ASSERT_EQ(Player_SetInput(5, 1), 0); /* held throughout, to no effect */
-    const struct {
-        int x, y;
-        std::vector<int> held;
-        int want_x, want_y;
-    } cases[] = {{10, 100, {3}, 13, 100}, {10, 100, {2}, 6, 100}, {-10, 100, {3}, -6, 100}, {-10, 100, {2}, -13, 100},
-        {10, 100, {0}, 10, 97}, {10, 100, {1}, 10, 103}, {10, 100, {}, 10, 100}, {718, 390, {3, 1}, 720, 391},
-        {720, 391, {3, 1}, 720, 391}, {-85, -8, {2, 0}, -87, -9}, {10, 100, {0, 1, 2, 3}, 6, 97}};
-    for (const auto &c : cases) {
-        shark.hitbox = SDL_Rect{c.x, c.y, 92, 18};
-        for (int code = 0; code <= 3; ++code) Player_SetInput(code, std::ranges::count(c.held, code) > 0);
-        Frame();
-        EXPECT_EQ((std::vector<int>{shark.hitbox.x, shark.hitbox.y, shark.sprite.dst.x, shark.sprite.dst.y}),
-            (std::vector<int>{c.want_x, c.want_y, c.want_x - 11, c.want_y - 11}))
-            << "from " << c.x << "," << c.y;
-    }
-}
-
-TEST_F(Shark, OneBitePerPressEndingInItsFortyEighthFrameThenACooldown) {
-    Player_SetInput(4, 1);
-    for (int f = 1; f <= 150; ++f) {
-        Frame();
-        EXPECT_EQ(D()->biting, f < 48 ? 1 : 0) << "frame " << f;
-        EXPECT_EQ(shark.sprite.current, Image_Get_Sprite(f < 48 ? "shark_bite" : "shark_idle", -1)) << "frame " << f;
-    }
-    std::vector<int> biting; /* released and pressed: a new bite at once; released mid-bite, then held */
-    for (int held : {0, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1})
-        Player_SetInput(4, held), Frame(), biting.push_back(D()->biting);
-    EXPECT_EQ(biting, (std::vector<int>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
-    EXPECT_EQ(shark.sprite.current, Image_Get_Sprite("shark_bite", -1));
-}
-
 TEST_F(Shark, BitesOnlyWhatHoldsAMouthPoint) {
     /* 1-pixel-high probes across the mouth points' rows and the column x 195. */
     const struct {
