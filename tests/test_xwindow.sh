@@ -14,6 +14,7 @@ fi
 exe=$2
 mode=$3
 work=$4
+here=$(cd "$(dirname "$0")" && pwd)
 cd "$work" || exit 1
 
 fail() {
@@ -69,12 +70,7 @@ status=$?
 kill "$watchdog" 2>/dev/null
 [ "$status" -eq 0 ] || fail "exit status $status"
 
-# The shell's last start-up line is the player's.
-last=$(grep -F '(game:' startup.log | tail -n 1)
-case "$last" in
-*"[INFO] (game:"*"Created Player in world.") ;;
-*) fail "last start-up line: $last" ;;
-esac
+"$here/golden_startup.sh" startup.log || fail "startup.log is not the expected one"
 
 head -n 1 run.log | grep -qF "Starting up..." || fail "run.log does not start with Starting up..."
 tail -n 1 run.log | grep -qF "All cleaning done." || fail "run.log does not end with All cleaning done."

@@ -106,8 +106,8 @@ for name in finmaw finmaw_dbg; do
     [ "$status" = 0 ] || { show; fail "$name.exe exited with status $status"; }
     [ -f "$run/startup.log" ] || { show; fail "$name.exe wrote no startup.log"; }
     [ -f "$run/run.log" ] || { show; fail "$name.exe wrote no run.log"; }
-    [[ $(last_line "$run/startup.log") == *"Created Player in world." ]] \
-        || { show; fail "startup.log of $name.exe does not end with the player's creation"; }
+    "$repo/tests/golden_startup.sh" "$run/startup.log" \
+        || { show; fail "startup.log of $name.exe is not the expected one"; }
     for text in "Score: 0" "Quit message recieved."; do
         grep -qF "$text" "$run/run.log" || { show; fail "run.log of $name.exe lacks \"$text\""; }
     done
