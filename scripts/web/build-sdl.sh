@@ -4,7 +4,8 @@
 # Emscripten version. Emscripten's own SDL port downloads its source at build
 # time, so the source comes from Debian's libsdl2 source package, fetched by
 # scripts/fetch-sdl-source.sh as for the Windows build. Prints the install
-# prefix as the last line of output.
+# prefix as the last line of output. sdl-canvas-present.patch, beside this
+# script, is applied to the source first.
 #
 # FINMAW_CACHE_DIR overrides the cache folder (default ~/.cache/finmaw).
 # FINMAW_JOBS sets the number of parallel compile jobs.
@@ -35,9 +36,12 @@ sdl_options=(
 
 log() { echo "build-sdl: $*" >&2; }
 
+patches=("$here/sdl-canvas-present.patch")
+
 # Read whole: emcc fails on a pipe closed early.
 emcc_version=$(emcc --version)
-key=$( { printf '%s\n' "${sdl_options[@]}" "${emcc_version%%$'\n'*}"; } | sha256sum | cut -c1-12)
+key=$( { printf '%s\n' "${sdl_options[@]}" "${emcc_version%%$'\n'*}"; cat "${patches[@]}"; } \
+       | sha256sum | cut -c1-12)
 
 # A finished build of any SDL version with these options will do; the newest
 # wins. A folder without the stamp is an interrupted build.
@@ -55,6 +59,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 version=$("$here/../fetch-sdl-source.sh" "$work" | tail -n1)
+
+for p in "${patches[@]}"; do
+    (cd "$work/sdl" && git apply "$p") || { log "$(basename "$p") does not apply to SDL $version"; exit 1; }
+done
 
 prefix=$cache_root/sdl2-emscripten-$version-$key
 rm -rf "$prefix"
