@@ -24,6 +24,10 @@ EM_JS(void, NotifyEnded, (int status), {
     if (Module.onGameEnded)
         Module.onGameEnded(status);
 });
+EM_JS(void, NotifyFirstFrame, (), {
+    if (Module.onFirstFrame)
+        Module.onFirstFrame();
+});
 EM_JS(void, NotifyBench,
       (double frame_us, int frames, int fish, double present_us, const char *screen,
        const char *sheet),
@@ -55,7 +59,8 @@ void Tick()
     if (static_cast<int32_t>(g_game.next_frame - SDL_GetTicks()) > 0)
         return;
     const int result = Game_Frame(&g_game);
-    ++g_frames;
+    if (++g_frames == 1)
+        NotifyFirstFrame();
     /* As on the desktop, a quit is seen only after the frame that follows it. */
     if (result != 0)
         Finish(result);
@@ -141,6 +146,27 @@ int Bench(int frames)
 extern "C" EMSCRIPTEN_KEEPALIVE int finmaw_frames(void)
 {
     return g_frames;
+}
+
+/* What the page's test looks at: 0 the live fish, 1 the score, 2 and 3 the
+ * shark's position, 4 whether the game is paused. */
+extern "C" EMSCRIPTEN_KEEPALIVE int finmaw_state(int what)
+{
+    const Object_t *shark = g_game.world.player;
+    switch (what) {
+    case 0:
+        return g_game.world.fish_count;
+    case 1:
+        return g_game.world.score;
+    case 2:
+        return shark ? shark->hitbox.x : 0;
+    case 3:
+        return shark ? shark->hitbox.y : 0;
+    case 4:
+        return g_game.paused;
+    default:
+        return 0;
+    }
 }
 
 int main(int argc, char **argv)

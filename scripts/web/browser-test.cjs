@@ -1,13 +1,18 @@
 // The web build played in headless Chromium: serves DIR on the loopback
 // address, opens the page, plays a short game with the keyboard, checks the
-// canvas and both log files, then times Game_Frame at full load on a second
-// load of the page (?bench=300). Figures are printed, never judged.
+// canvas and both log files; reloads it with the network off and plays with
+// a scripted gamepad; times Game_Frame at full load (?bench=300); then plays
+// on a phone-sized touch screen with two fingers. Figures (transfer, first
+// frame, frame time against the native one) are printed, never judged.
 //
 //   node browser-test.cjs DIR     (playwright-core on NODE_PATH)
 //   FINMAW_CHROMIUM overrides the browser (default /usr/bin/chromium).
+//   FINMAW_NATIVE_FRAME_US, the native BM_FrameFullLoad time, adds the ratio.
+//   FINMAW_SCREENSHOT=FILE saves the phone-sized page there.
 'use strict';
 const fs = require('fs');
 const path = require('path');
+const zlib = require('zlib');
 const { chromium } = require('playwright-core');
 const { start } = require('./serve.cjs');
 
@@ -35,6 +40,29 @@ async function frames(page, n) {
   const now = await page.evaluate(() => Module._finmaw_frames());
   await page.waitForFunction((target) => Module._finmaw_frames() >= target, now + n,
                              { timeout: 20000 });
+}
+
+const state = (page, what) => page.evaluate((w) => Module._finmaw_state(w), what);
+// The page's own clock starts at navigation.
+async function firstFrame(page) {
+  await page.waitForFunction(() => window.finmawFirstFrame !== undefined, null, { timeout: 60000 });
+  return Math.round(await page.evaluate(() => window.finmawFirstFrame));
+}
+
+// Steers right with steer(true/false) and bites with bite(true/false), 30
+// frames on and 12 off, until the score rises; returns how far the shark
+// went and the score. Fish 1 - 3 spawn at the shark's height.
+async function chase(page, steer, bite) {
+  const x0 = await state(page, 2);
+  await steer(true);
+  for (let i = 0; i < 25 && await state(page, 1) === 0; i++) {
+    await bite(true);
+    await frames(page, 30);
+    await bite(false);
+    await frames(page, 12);
+  }
+  await steer(false);
+  return { moved: await state(page, 2) - x0, score: await state(page, 1) };
 }
 
 // Counts of the canvas's pixels: all, black, pure red, and distinct colours.
@@ -71,12 +99,23 @@ function inOrder(text, parts) {
 }
 
 async function play(page, url) {
-  const started = Date.now();
+  const bodies = [];
+  const onResponse = (r) => bodies.push(r.body().then((b) => [r.url(), b], () => [r.url(), Buffer.alloc(0)]));
+  page.on('response', onResponse);
   await page.goto(url);
   // The game's functions may be called only once the runtime is up.
   await page.waitForFunction(() => window.finmawReady === true && Module._finmaw_frames() > 0,
                              null, { timeout: 60000 });
-  console.log(`first frame after ${Date.now() - started} ms`);
+  console.log(`first frame ${await firstFrame(page)} ms after navigation (first visit)`);
+  page.off('response', onResponse);
+  const files = await Promise.all(bodies);
+  const sum = (f) => files.reduce((n, [u, b]) => n + f(new URL(u).pathname, b), 0);
+  const kb = (n) => `${(n / 1000).toFixed(1)} kB`;
+  console.log(`transfer of the first visit, ${files.length} files: ${kb(sum((u, b) => b.length))} ` +
+              `uncompressed, ${kb(sum((u, b) => (/(\/|\.html|\.js|\.wasm)$/.test(u) ? zlib.gzipSync(b) : b).length))} ` +
+              'from a host that gzips HTML, JavaScript and wasm');
+  check(await page.evaluate(() => [...document.querySelectorAll('.touch')].every((e) => e.offsetParent === null)),
+        'a screen without touch shows no touch controls');
 
   check(await page.evaluate(() => document.activeElement && document.activeElement.id === 'canvas'),
         'the canvas has the keyboard focus on load');
@@ -166,6 +205,84 @@ async function play(page, url) {
   return logs;
 }
 
+async function offlineGamepad(context, page) {
+  await page.evaluate(() => navigator.serviceWorker.ready.then(() => true));
+  await context.setOffline(true);
+  await page.reload();
+  console.log(`first frame ${await firstFrame(page)} ms after navigation (offline)`);
+  check(await page.evaluate(() => navigator.serviceWorker.controller !== null),
+        'with the network off, a reload reaches the first frame from the offline copy');
+
+  await page.evaluate(() => {
+    const button = () => ({ pressed: false, touched: false, value: 0 });
+    window.testPad = { connected: true, index: 0, id: 'scripted', mapping: 'standard',
+                       axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, button) };
+    navigator.getGamepads = () => [window.testPad];
+  });
+  const button = (i, down) => page.evaluate(([b, d]) => { testPad.buttons[b] = { pressed: d, touched: d, value: +d }; }, [i, down]);
+  const tap = async (i) => { await button(i, true); await frames(page, 2); await button(i, false); await frames(page, 2); };
+  for (const b of [2, 3, 1]) await tap(b); // X, Y, B: fish 1, 2, 3
+  const fish = await state(page, 0);
+  const y0 = await state(page, 3);
+  await page.evaluate(() => { testPad.axes = [0, 1, 0, 0]; }); // the left stick, down
+  await frames(page, 10);
+  await page.evaluate(() => { testPad.axes = [0, 0, 0, 0]; });
+  const down = await state(page, 3) - y0;
+  await page.evaluate(() => { testPad.axes = [0, -1, 0, 0]; });
+  await frames(page, 10);
+  await page.evaluate(() => { testPad.axes = [0, 0, 0, 0]; });
+  const got = await chase(page, (d) => button(15, d), (d) => button(0, d)); // d-pad right, A
+  await tap(9);
+  const paused = await state(page, 4);
+  await tap(9);
+  check(fish === 3 && down > 0 && got.moved > 0 && got.score > 0 && paused === 1 && await state(page, 4) === 0,
+        `a gamepad spawns (${fish} fish), steers (stick ${down} px down, d-pad ${got.moved} px right), ` +
+        `bites (score ${got.score}) and pauses (${paused})`);
+  await context.setOffline(false);
+}
+
+async function touchPlay(browser, url) {
+  const context = await browser.newContext({ viewport: { width: 844, height: 390 }, deviceScaleFactor: 3,
+                                             isMobile: true, hasTouch: true });
+  const page = await context.newPage();
+  await page.goto(url);
+  await firstFrame(page);
+  const at = (sel, dx) => page.evaluate(([s, d]) => {
+    const r = document.querySelector(s).getBoundingClientRect();
+    return { x: r.left + r.width / 2 + d, y: r.top + r.height / 2, box: { l: r.left, t: r.top, r: r.right, b: r.bottom } };
+  }, [sel, dx]);
+  const boxes = await Promise.all(['#canvas', '#pad', '#bite', '#devkeys', '#full'].map((s) => at(s, 0)));
+  const scale = await page.evaluate(() => document.getElementById('canvas').getBoundingClientRect().width * devicePixelRatio / 800);
+  check(boxes.every(({ box: r }) => r.r > r.l && r.l >= 0 && r.t >= 0 && r.r <= 844 && r.b <= 390) &&
+        Math.abs(scale - Math.round(scale)) < 0.01 && await page.evaluate(() => scrollX === 0 && scrollY === 0),
+        `on an 844 x 390 touch screen the scene (${scale.toFixed(2)} device pixels a pixel) and the controls fit unscrolled`);
+
+  for (const k of [1, 2, 3, 1, 2, 3]) await page.tap(`button[data-key="Digit${k}"]`);
+  await frames(page, 2);
+  const fish = await state(page, 0);
+  // Two fingers: 1 holds the pad's right side, 2 presses and lifts BITE.
+  const cdp = await context.newCDPSession(page);
+  const spots = { pad: { ...await at('#pad', 50), id: 1 }, bite: { ...await at('#bite', 0), id: 2 } };
+  const down = {};
+  // A finger goes down with every finger down listed, and up alone.
+  const touch = (name, d) => {
+    if (d) down[name] = spots[name]; else delete down[name];
+    return cdp.send('Input.dispatchTouchEvent', d ? { type: 'touchStart', touchPoints: Object.values(down) }
+                                                  : { type: 'touchEnd', touchPoints: [spots[name]] });
+  };
+  const got = await chase(page, (d) => touch('pad', d), (d) => touch('bite', d));
+  check(fish === 6 && got.moved > 0 && got.score > 0,
+        `on a touch screen the spawn keys bring in ${fish} fish, and steering and biting at once move the shark ` +
+        `${got.moved} px and score ${got.score}`);
+  if (process.env.FINMAW_SCREENSHOT) {
+    for (const k of [4, 5, 1, 2, 3, 4]) await page.tap(`button[data-key="Digit${k}"]`);
+    await touch('pad', true);
+    await frames(page, 90);
+    await page.screenshot({ path: process.env.FINMAW_SCREENSHOT });
+  }
+  await context.close();
+}
+
 async function bench(page, url) {
   await page.goto(`${url}?bench=${BENCH_FRAMES}`);
   await page.waitForFunction(() => window.finmawBench !== undefined, null, { timeout: 120000 });
@@ -174,6 +291,9 @@ async function bench(page, url) {
   console.log(`Game_Frame at full load in Chromium: mean ${r.frameMicros.toFixed(1)} us per frame ` +
               `over ${r.frames} frames (of which presenting on the canvas: ${r.presentMicros.toFixed(1)} us; ` +
               `window surface ${r.screenFormat}, sheets ${r.sheetFormat})`);
+  const native = Number(process.env.FINMAW_NATIVE_FRAME_US);
+  if (native > 0)
+    console.log(`against the native BM_FrameFullLoad of ${native.toFixed(1)} us: ${(r.frameMicros / native).toFixed(2)}x`);
 }
 
 async function main() {
@@ -195,7 +315,8 @@ async function main() {
              '--disable-background-networking', '--disable-component-update', '--disable-sync'],
     });
     // Shorter than the page, so that a key that scrolled would show.
-    const page = await browser.newPage({ viewport: { width: 1000, height: 450 } });
+    const context = await browser.newContext({ viewport: { width: 1000, height: 450 } });
+    const page = await context.newPage();
     const errors = [];
     page.on('pageerror', (e) => errors.push(e.message));
     page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
@@ -210,10 +331,14 @@ async function main() {
       }).catch(() => '');
       console.log(logs);
     }
-    try {
-      await bench(page, url);
-    } catch (e) {
-      check(false, `the full-load timing ran: ${e.message}`);
+    for (const [what, step] of [['offline with a gamepad', () => offlineGamepad(context, page)],
+                                ['the full-load timing', () => bench(page, url)],
+                                ['on a touch screen', () => touchPlay(browser, url)]]) {
+      try {
+        await step();
+      } catch (e) {
+        check(false, `the game could be played ${what}: ${e.message}`);
+      }
     }
     check(errors.length === 0, `no error on the page${errors.length ? ': ' + errors.join(' | ') : ''}`);
   } finally {

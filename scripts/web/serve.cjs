@@ -10,7 +10,9 @@ const TYPES = {
   '.html': 'text/html; charset=utf-8',
   '.js': 'text/javascript; charset=utf-8',
   '.wasm': 'application/wasm', // streaming compilation needs this type
-  '.data': 'application/octet-stream',
+  '.pics': 'application/octet-stream',
+  '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
   '.txt': 'text/plain; charset=utf-8',
 };
 
@@ -25,17 +27,23 @@ function start(dir, port) {
       res.writeHead(403).end();
       return;
     }
-    fs.readFile(file, (err, body) => {
-      if (err) {
+    fs.stat(file, (serr, st) => fs.readFile(file, (err, body) => {
+      if (serr || err) {
         res.writeHead(404, { 'Content-Type': 'text/plain' }).end('not found\n');
         return;
       }
-      res.writeHead(200, {
-        'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
-        'Cache-Control': 'no-cache',
-      });
+      // Revalidation, as static hosts answer it: the offline copy's worker
+      // asks again for what the page has just loaded.
+      const modified = new Date(Math.floor(st.mtimeMs / 1000) * 1000).toUTCString();
+      const headers = { 'Cache-Control': 'no-cache', 'Last-Modified': modified };
+      if (req.headers['if-modified-since'] === modified) {
+        res.writeHead(304, headers).end();
+        return;
+      }
+      headers['Content-Type'] = TYPES[path.extname(file)] || 'application/octet-stream';
+      res.writeHead(200, headers);
       res.end(body);
-    });
+    }));
   });
   return new Promise((resolve, reject) => {
     server.once('error', reject);
