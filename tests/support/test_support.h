@@ -136,6 +136,25 @@ private:
     size_t taken_ = 0;
 };
 
+/* Expected outputs are data: golden is compared with header + actual, or,
+ * with FINMAW_UPDATE_GOLDEN=1 (never under CI), rewritten from them. A
+ * mismatch fails with diff -u of the file against this run's, which stays
+ * in the working directory as NAME.actual. */
+inline void ExpectGolden(const fs::path &golden, const std::string &header, const std::string &actual) {
+    if (getenv("FINMAW_UPDATE_GOLDEN") && !getenv("CI")) {
+        fs::create_directories(golden.parent_path());
+        std::ofstream(golden, std::ios::trunc) << header << actual;
+        return;
+    }
+    const fs::path got = fs::current_path() / (golden.stem().string() + ".actual");
+    if (fs::exists(golden) && ReadFile(golden) == header + actual) return;
+    std::ofstream(got, std::ios::trunc) << header << actual;
+    ADD_FAILURE() << golden
+                  << (fs::exists(golden) ? " differs from this run's; the difference follows" : " is missing");
+    const std::string diff = "diff -u '" + golden.string() + "' '" + got.string() + "'";
+    if (system(diff.c_str()) == -1) ADD_FAILURE() << "could not run diff";
+}
+
 } // namespace fmtest
 
 #endif
