@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# One play of the real program in a real window, the same on X11 and under
+# Wine. Run on a display, in the program's working folder:
+#   window_play.sh keys|term COMMAND...
+# Waits for the window "Finmaw" and the first frame, then either sends every
+# spawn key, a steer, a bite, the hitbox view and a pause and quits with
+# Escape, or ends the program with SIGTERM. Checks the exit status, that
+# startup.log is tests/golden/startup.log, and run.log's lines in order
+# (and, from the debug build, every spawn).
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+mode=$1
+shift
+
+fail() {
+    echo "FAIL: $*"
+    for f in startup.log run.log program.out; do
+        echo "---- $f"
+        [ -f "$f" ] && tr -d '\r' <"$f"
+    done
+    exit 1
+}
+
+"$@" >program.out 2>&1 &
+pid=$!
+# A hung program must not hang the test; the sleep's output goes nowhere,
+# so it cannot hold the test's output open.
+(sleep 90; kill -KILL "$pid" 2>/dev/null) >/dev/null 2>&1 &
+watchdog=$!
+
+window=""
+for _ in $(seq 1 400); do
+    window=$(xdotool search --name '^Finmaw$' 2>/dev/null | head -n 1)
+    [ -n "$window" ] && grep -qF "Score: 0" run.log 2>/dev/null && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+done
+[ -n "$window" ] || fail "no window named Finmaw"
+if [ "$mode" = term ]; then
+    kill -TERM "$pid"
+else
+    # Under Wine xdotool complains of the input focus on every key; its status tells.
+    xdotool key --window "$window" 1 2 3 4 5 6 7 8 Right space c p p c 2>/dev/null || fail "xdotool could not send the keys"
+    # The window goes away on Escape, possibly before xdotool's key-up.
+    xdotool key --window "$window" Escape 2>/dev/null
+fi
+wait "$pid"
+status=$?
+kill "$watchdog" 2>/dev/null
+[ "$status" -eq 0 ] || fail "exit status $status"
+
+"$here/golden_startup.sh" startup.log || fail "startup.log is not the expected one"
+tr -d '\r' <run.log >run.txt
+# Each needle must follow the one before it.
+in_order() {
+    awk -v list="$1" 'BEGIN { n = split(list, want, "|"); k = 1 }
+        k <= n && index($0, want[k]) { k++ }
+        END { exit (k <= n) }' run.txt
+}
+head -n 1 run.txt | grep -qF "Starting up..." || fail "run.log does not start with Starting up..."
+tail -n 1 run.txt | grep -qF "All cleaning done." || fail "run.log does not end with All cleaning done."
+in_order "Starting up...|Score: 0|Quit message recieved.|Successfully reached end of execution.|Closing down systems.|Cleaning resources...|All cleaning done." ||
+    fail "run.log lines out of order"
+if [ "$mode" = keys ] && grep -q '^DEBUG ' run.txt; then
+    for fish in horiz_slow horiz_med horiz_fast sine_slow sine_wide sword puffer crab; do
+        grep -qF "Remaking fish, type: $fish" run.txt || fail "no $fish spawned"
+    done
+    # The pause wrote its score line and closed the log; the quit came after
+    # the log was reopened for appending.
+    in_order "Remaking fish, type: crab|Score: |Quit message recieved." || fail "pause and quit lines out of order"
+fi
+echo "PASS: $mode"
