@@ -4,8 +4,8 @@
 # Emscripten version. Emscripten's own SDL port downloads its source at build
 # time, so the source comes from Debian's libsdl2 source package, fetched by
 # scripts/fetch-sdl-source.sh as for the Windows build. Prints the install
-# prefix as the last line of output. sdl-canvas-present.patch, beside this
-# script, is applied to the source first.
+# prefix as the last line of output. The patches beside this script
+# (sdl-*.patch, listed below) are applied to the source first.
 #
 # FINMAW_CACHE_DIR overrides the cache folder (default ~/.cache/finmaw).
 # FINMAW_JOBS sets the number of parallel compile jobs.
@@ -24,19 +24,21 @@ jobs=${FINMAW_JOBS:-$(nproc 2>/dev/null || echo 2)}
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
 # Video, rendering, events, timers, files and the base path, as on Windows;
-# threads stay off (Emscripten's SDL is made to work without them).
+# threads stay off (Emscripten's SDL is made to work without them), and so
+# does OpenGL: the game draws on the window surface, and WebGL's glue would
+# only make the page bigger.
 sdl_options=(
     -DCMAKE_BUILD_TYPE=Release
     -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
     -DSDL2_DISABLE_SDL2MAIN=ON -DSDL2_DISABLE_UNINSTALL=ON
     -DSDL_AUDIO=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_SENSOR=OFF
     -DSDL_HIDAPI=OFF -DSDL_POWER=OFF -DSDL_LOCALE=OFF -DSDL_MISC=OFF
-    -DSDL_VULKAN=OFF -DSDL_PTHREADS=OFF
+    -DSDL_VULKAN=OFF -DSDL_PTHREADS=OFF -DSDL_OPENGL=OFF -DSDL_OPENGLES=OFF
 )
 
 log() { echo "build-sdl: $*" >&2; }
 
-patches=("$here/sdl-canvas-present.patch")
+patches=("$here/sdl-canvas-present.patch" "$here/sdl-keyed-blit.patch")
 
 # Read whole: emcc fails on a pipe closed early.
 emcc_version=$(emcc --version)
