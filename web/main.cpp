@@ -18,6 +18,7 @@ namespace {
 
 Game_t g_game;
 int g_frames = 0;
+bool g_ended = false;
 
 /* The page's hooks; a page without them just does not hear. */
 EM_JS(void, NotifyEnded, (int status), {
@@ -45,6 +46,7 @@ EM_JS(void, NotifyBench,
 
 void Finish(int loop_result)
 {
+    g_ended = true;
     emscripten_cancel_main_loop();
     if (loop_result == 0)
         Game_LogCleanEnd();
@@ -185,7 +187,11 @@ int main(int argc, char **argv)
         Finish(g_game.status != 0 ? g_game.status : -1);
         return 0;
     }
-    /* 0 frames per second: on the browser's animation frames. */
-    emscripten_set_main_loop(Tick, 0, 1);
+    /* The first turn at once rather than on the next animation frame: it
+     * is the first thing a player sees. Then 0 frames per second: on the
+     * browser's animation frames. */
+    Tick();
+    if (!g_ended)
+        emscripten_set_main_loop(Tick, 0, 1);
     return 0;
 }
