@@ -1,9 +1,8 @@
 // The web build played in headless Chromium: serves DIR on the loopback
 // address, opens the page, plays a short game with the keyboard, checks the
-// canvas and both log files; reloads it with the network off and plays with
-// a scripted gamepad; times Game_Frame at full load (?bench=300); then plays
-// on a phone-sized touch screen with two fingers. Figures (transfer, first
-// frame, frame time against the native one) are printed, never judged.
+// canvas and both log files, reloads offline and plays with a gamepad, times
+// Game_Frame at full load (?bench=300), then plays on a phone-sized touch
+// screen. Figures are printed, never judged.
 //
 //   node browser-test.cjs DIR     (playwright-core on NODE_PATH)
 //   FINMAW_CHROMIUM overrides the browser (default /usr/bin/chromium).
@@ -49,18 +48,13 @@ async function firstFrame(page) {
   return Math.round(await page.evaluate(() => window.finmawFirstFrame));
 }
 
-// Steers right with steer(true/false) and bites with bite(true/false), 30
-// frames on and 12 off, until the score rises; returns how far the shark
-// went and the score. Fish 1 - 3 spawn at the shark's height.
+// Steers right and bites (30 frames on, 12 off) until the score rises, with
+// steer(down) and bite(down). Fish 1 - 3 spawn at the shark's height.
 async function chase(page, steer, bite) {
   const x0 = await state(page, 2);
   await steer(true);
-  for (let i = 0; i < 25 && await state(page, 1) === 0; i++) {
-    await bite(true);
-    await frames(page, 30);
-    await bite(false);
-    await frames(page, 12);
-  }
+  for (let i = 0; i < 25 && await state(page, 1) === 0; i++)
+    for (const [d, n] of [[true, 30], [false, 12]]) { await bite(d); await frames(page, n); }
   await steer(false);
   return { moved: await state(page, 2) - x0, score: await state(page, 1) };
 }
@@ -99,8 +93,7 @@ function inOrder(text, parts) {
 }
 
 async function play(page, url) {
-  const bodies = [];
-  const onResponse = (r) => bodies.push(r.body().then((b) => [r.url(), b], () => [r.url(), Buffer.alloc(0)]));
+  const bodies = [], onResponse = (r) => bodies.push(r.body().then((b) => [r.url(), b], () => [r.url(), Buffer.alloc(0)]));
   page.on('response', onResponse);
   await page.goto(url);
   // The game's functions may be called only once the runtime is up.
@@ -109,11 +102,9 @@ async function play(page, url) {
   console.log(`first frame ${await firstFrame(page)} ms after navigation (first visit)`);
   page.off('response', onResponse);
   const files = await Promise.all(bodies);
-  const sum = (f) => files.reduce((n, [u, b]) => n + f(new URL(u).pathname, b), 0);
-  const kb = (n) => `${(n / 1000).toFixed(1)} kB`;
-  console.log(`transfer of the first visit, ${files.length} files: ${kb(sum((u, b) => b.length))} ` +
-              `uncompressed, ${kb(sum((u, b) => (/(\/|\.html|\.js|\.wasm)$/.test(u) ? zlib.gzipSync(b) : b).length))} ` +
-              'from a host that gzips HTML, JavaScript and wasm');
+  const kb = (f) => `${(files.reduce((n, [u, b]) => n + f(new URL(u).pathname, b).length, 0) / 1000).toFixed(1)} kB`;
+  console.log(`transfer of the first visit, ${files.length} files: ${kb((u, b) => b)} uncompressed, ` +
+              `${kb((u, b) => (/(\/|\.html|\.js|\.wasm)$/.test(u) ? zlib.gzipSync(b) : b))} from a host that gzips HTML, JavaScript and wasm`);
   check(await page.evaluate(() => [...document.querySelectorAll('.touch')].every((e) => e.offsetParent === null)),
         'a screen without touch shows no touch controls');
 
@@ -214,23 +205,21 @@ async function offlineGamepad(context, page) {
         'with the network off, a reload reaches the first frame from the offline copy');
 
   await page.evaluate(() => {
-    const button = () => ({ pressed: false, touched: false, value: 0 });
-    window.testPad = { connected: true, index: 0, id: 'scripted', mapping: 'standard',
-                       axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, button) };
+    window.testPad = { connected: true, index: 0, id: 'scripted', mapping: 'standard', axes: [0, 0, 0, 0],
+                       buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })) };
     navigator.getGamepads = () => [window.testPad];
   });
   const button = (i, down) => page.evaluate(([b, d]) => { testPad.buttons[b] = { pressed: d, touched: d, value: +d }; }, [i, down]);
   const tap = async (i) => { await button(i, true); await frames(page, 2); await button(i, false); await frames(page, 2); };
   for (const b of [2, 3, 1]) await tap(b); // X, Y, B: fish 1, 2, 3
-  const fish = await state(page, 0);
-  const y0 = await state(page, 3);
-  await page.evaluate(() => { testPad.axes = [0, 1, 0, 0]; }); // the left stick, down
-  await frames(page, 10);
-  await page.evaluate(() => { testPad.axes = [0, 0, 0, 0]; });
-  const down = await state(page, 3) - y0;
-  await page.evaluate(() => { testPad.axes = [0, -1, 0, 0]; });
-  await frames(page, 10);
-  await page.evaluate(() => { testPad.axes = [0, 0, 0, 0]; });
+  const [fish, y0] = [await state(page, 0), await state(page, 3)];
+  const stick = async (y) => { // the left stick's vertical axis
+    await page.evaluate((v) => { testPad.axes = [0, v, 0, 0]; }, y);
+    await frames(page, 10);
+    return state(page, 3);
+  };
+  const down = await stick(1) - y0;
+  for (const y of [-1, 0]) await stick(y);
   const got = await chase(page, (d) => button(15, d), (d) => button(0, d)); // d-pad right, A
   await tap(9);
   const paused = await state(page, 4);
@@ -247,22 +236,22 @@ async function touchPlay(browser, url) {
   const page = await context.newPage();
   await page.goto(url);
   await firstFrame(page);
-  const at = (sel, dx) => page.evaluate(([s, d]) => {
+  const at = (sel, dx = 0) => page.evaluate(([s, d]) => {
     const r = document.querySelector(s).getBoundingClientRect();
-    return { x: r.left + r.width / 2 + d, y: r.top + r.height / 2, box: { l: r.left, t: r.top, r: r.right, b: r.bottom } };
+    return { x: r.left + r.width / 2 + d, y: r.top + r.height / 2, bottom: r.bottom, scale: r.width * devicePixelRatio / 800,
+             fits: r.width > 0 && r.left >= 0 && r.top >= 0 && r.right <= innerWidth && r.bottom <= innerHeight };
   }, [sel, dx]);
-  const boxes = await Promise.all(['#canvas', '#pad', '#bite', '#devkeys', '#full'].map((s) => at(s, 0)));
-  const scale = await page.evaluate(() => document.getElementById('canvas').getBoundingClientRect().width * devicePixelRatio / 800);
-  check(boxes.every(({ box: r }) => r.r > r.l && r.l >= 0 && r.t >= 0 && r.r <= 844 && r.b <= 390) &&
-        Math.abs(scale - Math.round(scale)) < 0.01 && await page.evaluate(() => scrollX === 0 && scrollY === 0),
-        `on an 844 x 390 touch screen the scene (${scale.toFixed(2)} device pixels a pixel) and the controls fit unscrolled`);
+  const boxes = await Promise.all(['#canvas', '#pad', '#bite', '#devkeys', '#full'].map((s) => at(s)));
+  check(boxes.every((b) => b.fits) && Math.abs(boxes[0].scale - Math.round(boxes[0].scale)) < 0.01 &&
+        await page.evaluate(() => scrollX === 0 && scrollY === 0),
+        `on an 844 x 390 touch screen the scene (${boxes[0].scale.toFixed(2)} device pixels a pixel) and the controls fit unscrolled`);
 
   for (const k of [1, 2, 3, 1, 2, 3]) await page.tap(`button[data-key="Digit${k}"]`);
   await frames(page, 2);
   const fish = await state(page, 0);
   // Two fingers: 1 holds the pad's right side, 2 presses and lifts BITE.
   const cdp = await context.newCDPSession(page);
-  const spots = { pad: { ...await at('#pad', 50), id: 1 }, bite: { ...await at('#bite', 0), id: 2 } };
+  const spots = { pad: { ...await at('#pad', 50), id: 1 }, bite: { ...await at('#bite'), id: 2 } };
   const down = {};
   // A finger goes down with every finger down listed, and up alone.
   const touch = (name, d) => {
@@ -274,11 +263,10 @@ async function touchPlay(browser, url) {
   check(fish === 6 && got.moved > 0 && got.score > 0,
         `on a touch screen the spawn keys bring in ${fish} fish, and steering and biting at once move the shark ` +
         `${got.moved} px and score ${got.score}`);
-  if (process.env.FINMAW_SCREENSHOT) {
+  if (process.env.FINMAW_SCREENSHOT) { // with fish about and a finger on the pad
     for (const k of [4, 5, 1, 2, 3, 4]) await page.tap(`button[data-key="Digit${k}"]`);
-    await touch('pad', true);
-    await frames(page, 90);
-    await page.screenshot({ path: process.env.FINMAW_SCREENSHOT });
+    await touch('pad', true).then(() => frames(page, 90));
+    await page.screenshot({ path: process.env.FINMAW_SCREENSHOT, clip: { x: 0, y: 0, width: 844, height: boxes[3].bottom + 4 } });
   }
   await context.close();
 }

@@ -34,9 +34,9 @@ function start(dir, port) {
       }
       // Revalidation, as static hosts answer it: the offline copy's worker
       // asks again for what the page has just loaded.
-      const modified = new Date(Math.floor(st.mtimeMs / 1000) * 1000).toUTCString();
-      const headers = { 'Cache-Control': 'no-cache', 'Last-Modified': modified };
-      if (req.headers['if-modified-since'] === modified) {
+      const tag = `"${st.size}-${st.mtimeMs}"`;
+      const headers = { 'Cache-Control': 'no-cache', ETag: tag };
+      if (req.headers['if-none-match'] === tag) {
         res.writeHead(304, headers).end();
         return;
       }

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Browser test of the web build: makes dist/web/ with ./build-web, then
 # plays it in headless Chromium (scripts/web/browser-test.cjs): keys, canvas
-# pixels, the end of the game and both log files, and a timing of Game_Frame
-# at full load, printed only. playwright-core, which drives the browser, is
-# installed from the npm registry into the cache folder, never the tree.
+# pixels, the end of the game and both log files, an offline reload with a
+# scripted gamepad, two-finger play on a phone-sized touch screen, and the
+# transfer, first-frame and full-load figures, printed only; the native
+# full-load frame comes from build/bin/finmaw_bench when ./run-tests has
+# built it. playwright-core, which drives the browser, is installed from the
+# npm registry into the cache folder, never the tree.
 #
 # FINMAW_CACHE_DIR overrides the cache folder (default ~/.cache/finmaw).
 set -euo pipefail
@@ -42,7 +45,22 @@ if [ ! -e "$node_dir/.finmaw-complete" ]; then
     touch "$node_dir/.finmaw-complete"
 fi
 
-NODE_PATH=$node_dir/node_modules node scripts/web/browser-test.cjs dist/web \
+# The native frame the browser's is set against, measured in this same run.
+native_us=""
+if [ -x build/bin/finmaw_bench ]; then
+    bench_json=$(mktemp)
+    if build/bin/finmaw_bench --benchmark_filter='^BM_FrameFullLoad$' \
+        --benchmark_out="$bench_json" --benchmark_out_format=json >/dev/null 2>&1; then
+        native_us=$(node -e 'const b = JSON.parse(require("fs").readFileSync(process.argv[1])).benchmarks[0];
+            console.log((b.real_time * { ns: 1e-3, us: 1, ms: 1e3, s: 1e6 }[b.time_unit]).toFixed(1));' "$bench_json")
+        echo "web smoke-test: native BM_FrameFullLoad ${native_us} us"
+    fi
+    rm -f "$bench_json"
+else
+    echo "web smoke-test: no build/bin/finmaw_bench (./run-tests builds it), so no native frame to compare"
+fi
+
+FINMAW_NATIVE_FRAME_US=$native_us NODE_PATH=$node_dir/node_modules node scripts/web/browser-test.cjs dist/web \
     || fail "the game did not play as it should in Chromium"
 echo "web smoke-test: the browser test took $(( $(date +%s) - built )) s"
 echo "web smoke-test: passed"
