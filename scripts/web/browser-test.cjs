@@ -213,19 +213,16 @@ async function offlineGamepad(context, page) {
   const tap = async (i) => { await button(i, true); await frames(page, 2); await button(i, false); await frames(page, 2); };
   for (const b of [2, 3, 1]) await tap(b); // X, Y, B: fish 1, 2, 3
   const [fish, y0] = [await state(page, 0), await state(page, 3)];
-  const stick = async (y) => { // the left stick's vertical axis
-    await page.evaluate((v) => { testPad.axes = [0, v, 0, 0]; }, y);
-    await frames(page, 10);
-    return state(page, 3);
-  };
-  const down = await stick(1) - y0;
-  for (const y of [-1, 0]) await stick(y);
-  const got = await chase(page, (d) => button(15, d), (d) => button(0, d)); // d-pad right, A
+  const dpad = async (b) => { await button(b, true).then(() => frames(page, 10)); await button(b, false); return state(page, 3); };
+  const down = await dpad(13) - y0; // down, then back up to the fish's height
+  await dpad(12);
+  const stick = (d) => page.evaluate((v) => { testPad.axes = [v, 0, 0, 0]; }, d ? 1 : 0); // left stick right
+  const got = await chase(page, stick, (d) => button(0, d)); // A
   await tap(9);
   const paused = await state(page, 4);
   await tap(9);
   check(fish === 3 && down > 0 && got.moved > 0 && got.score > 0 && paused === 1 && await state(page, 4) === 0,
-        `a gamepad spawns (${fish} fish), steers (stick ${down} px down, d-pad ${got.moved} px right), ` +
+        `a gamepad spawns (${fish} fish), steers (d-pad ${down} px down, stick ${got.moved} px right), ` +
         `bites (score ${got.score}) and pauses (${paused})`);
   await context.setOffline(false);
 }
