@@ -84,6 +84,15 @@ TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot) {
                               "[ERROR] Bad memory.", "[ERROR] Bad memory."}));
 }
 
+/* A step that int32 cannot hold leaves the fish where it was. */
+TEST_F(FishClass, AStepBeyondInt32LeavesTheCoordinate) {
+    HandWorld w(1);
+    ASSERT_EQ(Fish_Load("rocket", 0, "fish_slow", 25, 14, 0, 0, FISH_AI_HORIZONTAL, 3e9f, 1.0f, 10, COLLISION_FISH), 0);
+    ASSERT_EQ(w.Spawn(0, 200, "rocket"), 0);
+    w.fish(0).UPDATE(&w.fish(0), w.get());
+    EXPECT_EQ(w.fish(0).hitbox.x, 800);
+}
+
 TEST(FishAnim, StepsThroughTheRingByFrameTimeAndStopsAtABrokenLink) {
     Sprite_t ring[3] = {{{0, 0, 1, 1}, nullptr, &ring[1], 2}, {{1, 0, 1, 1}, nullptr, &ring[2], 3},
         {{2, 0, 1, 1}, nullptr, nullptr, 1}};
