@@ -1,7 +1,7 @@
 // The web build played in headless Chromium: serves DIR on the loopback
 // address, opens the page, plays a short game with the keyboard, checks the
 // canvas and both log files, reloads offline and plays with a gamepad, times
-// Game_Frame at full load (?bench=300), then plays on a phone-sized touch
+// Game_Frame at full load (?bench=1000), then plays on a phone-sized touch
 // screen. Figures are printed, never judged.
 //
 //   node browser-test.cjs DIR     (playwright-core on NODE_PATH)
@@ -17,7 +17,7 @@ const { start } = require('./serve.cjs');
 
 const dir = process.argv[2];
 const browserPath = process.env.FINMAW_CHROMIUM || '/usr/bin/chromium';
-const BENCH_FRAMES = 300;
+const BENCH_FRAMES = 1000;
 
 let failures = 0;
 let passes = 0;
