@@ -29,9 +29,9 @@ FINMAW_BUILD_PACKAGES=(cmake ninja-build g++ make libsdl2-dev)
 # entry and the AppStream metadata, and the habits: the source format and
 # the static analyser.
 FINMAW_TEST_PACKAGES=(dpkg-dev file libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool valgrind clang libclang-rt-14-dev lintian desktop-file-utils appstream clang-format cppcheck)
-# What the browser build needs (./build-web), and its test on top: Debian's
+# What the browser build needs (./build-web; git applies the SDL patches), and its test on top: Debian's
 # Chromium, driven by playwright-core from the npm registry.
-FINMAW_WEB_PACKAGES=(emscripten cmake ninja-build dpkg-dev)
+FINMAW_WEB_PACKAGES=(emscripten cmake ninja-build dpkg-dev git)
 FINMAW_WEB_TEST_PACKAGES=(chromium)
 
 # Node.js and npm: the machine's own if it has them, Debian's otherwise.
