@@ -93,6 +93,18 @@ TEST_F(FishClass, AStepBeyondInt32LeavesTheCoordinate) {
     EXPECT_EQ(w.fish(0).hitbox.x, 800);
 }
 
+/* A crab whose steps land exactly on the bottom edge is still in the scene there, and leaves on the next step. */
+TEST_F(FishClass, ACrabOnTheBottomEdgeHasNotLeft) {
+    HandWorld w(1);
+    ASSERT_EQ(Fish_Load("slow_crab", 0, "fish_crab", 25, 14, -3, -1, FISH_AI_CRAB, 2.0f, 0.0f, 0, COLLISION_HARM), 0);
+    ASSERT_EQ(w.Spawn(0, 600, "slow_crab"), 0);
+    Object_t &crab = w.fish(0);
+    for (int i = 0; i < 208; ++i) crab.UPDATE(&crab, w.get()); /* from -14 by 2 */
+    EXPECT_EQ((std::vector<int>{crab.hitbox.y, crab.dead}), (std::vector<int>{400, 0}));
+    crab.UPDATE(&crab, w.get());
+    EXPECT_EQ((std::vector<int>{crab.hitbox.y, w.alive(0)}), (std::vector<int>{402, 0}));
+}
+
 TEST(FishAnim, StepsThroughTheRingByFrameTimeAndStopsAtABrokenLink) {
     Sprite_t ring[3] = {{{0, 0, 1, 1}, nullptr, &ring[1], 2}, {{1, 0, 1, 1}, nullptr, &ring[2], 3},
         {{2, 0, 1, 1}, nullptr, nullptr, 1}};
