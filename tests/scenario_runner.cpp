@@ -15,6 +15,7 @@
  *   set score|health N          poke the world, as a cheat key would
  *   place SLOT|shark X Y        move a record's box
  *   snap                        write the world and what the screen shows
+ *   sprites                     write every sprite the image store cut
  * After the last command the game shuts down as the loop's end would. The
  * transcript then holds both log files with the source line masked, and the
  * release build's start-up log (DEBUG lines left out) must equal
@@ -25,6 +26,7 @@
 #include <regex>
 
 #include "class/fish.h"
+#include "game_manifest.h"
 #include "play_script.h"
 
 using namespace fmtest;
@@ -182,6 +184,13 @@ std::string Play(const fs::path &script, std::string &header) {
             box.x = std::stoi(b), box.y = std::stoi(verb);
         } else if (verb == "snap")
             out << Snap(g, frame);
+        else if (verb == "sprites")
+            for (const ManifestSprite &m : kManifestSprites) {
+                const Sprite_t *sprite = Image_Get_Sprite(m.name, -1);
+                out << m.name << ": " << (sprite ? Box(sprite->rect) : "none") << " of a "
+                    << (sprite && sprite->sheet ? Box({0, 0, sprite->sheet->w, sprite->sheet->h}).substr(4) : "missing")
+                    << " sheet\n";
+            }
         else if (verb == "frames")
             for (int n = 1; n <= std::stoi(a) && !ended; ++n) {
                 /* The loop spins on the queue until the frame is due, so an
