@@ -104,7 +104,8 @@ std::string Snap(Game_t &g, int frame) {
     std::ostringstream out;
     const World_t &w = g.world;
     out << "-- frame " << frame << ": score " << w.score << ", " << w.fish_count << " fish, next slot " << w.next_slot
-        << (g.paused ? ", paused" : "") << (g.hitbox_view ? ", hitbox view" : "") << "\n";
+        << (g.paused ? ", paused" : "") << (g.hitbox_view ? ", hitbox view" : "") << ", run.log "
+        << (Log_Flush(), std::ranges::count(ReadFile("run.log"), '\n')) << " lines\n";
     for (int i = 0; i < w.entity_count; ++i) {
         const Object_t &o = w.entities[i];
         if (w.alive[i] != 1) continue;
