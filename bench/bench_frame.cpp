@@ -36,6 +36,7 @@
 #include "ashare/share_utils.h"
 #include "class/fish.h"
 #include "class/playershark.h"
+#include "full_load.h"
 #include "game.h"
 #include "game_main.h"
 #include "image.h"
@@ -189,44 +190,8 @@ int ChildPresent(const char *accel)
 
 /* One game for the whole process, started on first use. */
 Game_t g_game;
+FullLoad_t g_load;
 int g_game_state = 0; /* 0 not started, 1 running, -1 failed */
-int g_next_kind = 0;
-uint64_t g_frames = 0;
-
-void Key(Uint32 type, SDL_Keycode key)
-{
-    SDL_Event event;
-    memset(&event, 0, sizeof event);
-    event.type = type;
-    event.key.keysym.sym = key;
-    Game_HandleEvent(&g_game, &event);
-}
-
-/* Spawns fish with the keys 1 to 8 in turn until every slot is live again.
- * Bounded, so that a spawn that keeps failing cannot hang the run. */
-void Refill()
-{
-    for (int tries = 0; g_game.world.fish_count < GAME_MAX_FISH && tries < 2 * GAME_MAX_FISH;
-         ++tries) {
-        Key(SDL_KEYDOWN, SDLK_1 + g_next_kind);
-        g_next_kind = (g_next_kind + 1) % 8;
-    }
-}
-
-/* One frame as the loop runs it, plus the key handling a player would add:
- * the shark bites now and then, so fish get eaten as well as swim off, and
- * the free slots are filled again. */
-int LoadedFrame()
-{
-    const uint64_t phase = g_frames++ % 40;
-    if (phase == 0)
-        Key(SDL_KEYDOWN, SDLK_SPACE);
-    else if (phase == 20)
-        Key(SDL_KEYUP, SDLK_SPACE);
-    const int rc = Game_Frame(&g_game);
-    Refill();
-    return rc;
-}
 
 bool StartGame()
 {
@@ -240,12 +205,8 @@ bool StartGame()
         return false;
     }
     Game_LoopBegin(&g_game);
-    Refill();
-    /* Let the fish spread over their paths: fresh spawns all stand at the
-     * right edge, half clipped, which would flatter the figures. */
-    for (int i = 0; i < 1500; ++i)
-        if (LoadedFrame() != 0)
-            return false;
+    if (FullLoad_Begin(&g_load, &g_game) != 0)
+        return false;
     g_game_state = 1;
     return true;
 }
@@ -274,7 +235,7 @@ void FrameBench(benchmark::State &state, const char *name, int hitbox_view)
     g_game.hitbox_view = hitbox_view;
     const Clock::time_point t0 = Clock::now();
     for (auto _ : state) {
-        if (LoadedFrame() != 0) {
+        if (FullLoad_Frame(&g_load) != 0) {
             state.SkipWithError("a frame step failed");
             break;
         }
