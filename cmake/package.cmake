@@ -26,6 +26,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # lintian overrides) from packaging/debian/package-tree.cmake.
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/debian/package-tree.cmake)
 set(CPACK_FINMAW_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+# The same bytes from any folder at any time: see source-date.cmake.
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/debian/source-date.cmake)
 set(CPACK_FINMAW_LINK_DIR ${FINMAW_LINK_DIR})
 set(CPACK_FINMAW_GZIP ${FINMAW_GZIP})
 # dpkg-shlibdeps (dpkg-dev) works out SDL and the C and C++ runtimes with

@@ -23,16 +23,24 @@ finmaw_need_packages() {
 
 # What building and playing needs.
 FINMAW_BUILD_PACKAGES=(cmake ninja-build g++ make libsdl2-dev)
+# What rebuilding a release elsewhere a day later needs, and diffoscope with
+# what it reads a .deb, a zip and a program with (scripts/reproducible-test.sh).
+FINMAW_REPRO_PACKAGES=(faketime diffoscope-minimal python3-debian binutils unzip)
 # What the tests need on top: GoogleTest, Google Benchmark, a virtual X
 # display with a key sender for the real-window test, valgrind, clang for
 # the byte-string fuzzer, and the checkers of the Debian package, the menu
-# entry and the AppStream metadata, and the habits: the source format and
-# the static analyser.
-FINMAW_TEST_PACKAGES=(dpkg-dev file libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool valgrind clang libclang-rt-14-dev lintian desktop-file-utils appstream clang-format cppcheck)
+# entry and the AppStream metadata, the habits: the source format and the
+# static analyser, and the release rebuild above.
+FINMAW_TEST_PACKAGES=(dpkg-dev file libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool valgrind clang libclang-rt-14-dev lintian desktop-file-utils appstream clang-format cppcheck "${FINMAW_REPRO_PACKAGES[@]}")
 # What the browser build needs (./build-web; git applies the SDL patches), and its test on top: Debian's
 # Chromium, driven by playwright-core from the npm registry.
 FINMAW_WEB_PACKAGES=(emscripten cmake ninja-build dpkg-dev git)
 FINMAW_WEB_TEST_PACKAGES=(chromium)
+
+# Release artefacts (the Windows zip, the web bundle, the Debian package)
+# carry the last commit's date, never the time they were built.
+SOURCE_DATE_EPOCH=$("$(dirname "${BASH_SOURCE[0]}")/source-date-epoch.sh")
+export SOURCE_DATE_EPOCH
 
 # Node.js and npm: the machine's own if it has them, Debian's otherwise.
 finmaw_need_node() {
