@@ -1,22 +1,26 @@
 /* The browser's entry. Start-up and shutdown are the desktop's; so is the
  * frame loop, except that a page must not spin: the browser calls Tick once
- * per animation frame, and each call drains SDL's queue and runs the frame
- * when it is due, which is one turn of the desktop loop's wait.
+ * per animation frame, and each call drains SDL's queue and runs the frames
+ * that are due at the desktop's pace (pace.h).
  *
  * With "--bench N" (the page passes it for ?bench=N) the game is first
- * filled with fish as the frame benchmark does, and N frames are timed with
- * the browser's clock before play goes on. */
+ * loaded as the frame benchmark loads it (bench/full_load.h), and N frames
+ * are timed with the browser's clock before play goes on. */
 #include <emscripten.h>
+#include <emscripten/html5.h>
 
 #include <cstdlib>
 #include <cstring>
 
+#include "full_load.h"
 #include "game.h"
 #include "game_main.h"
+#include "pace.h"
 
 namespace {
 
 Game_t g_game;
+Pace_t g_pace;
 int g_frames = 0;
 bool g_ended = false;
 
@@ -47,91 +51,51 @@ EM_JS(void, NotifyBench,
 void Finish(int loop_result)
 {
     g_ended = true;
-    emscripten_cancel_main_loop();
     if (loop_result == 0)
         Game_LogCleanEnd();
     NotifyEnded(Game_Shutdown(&g_game));
 }
 
-void Tick()
+/* One animation frame; now is its time stamp. Returns whether the browser
+ * is to call again. */
+EM_BOOL Tick(double now, void *)
 {
+    const int due = Pace_Frames(&g_pace, now, GAME_FRAME_MS);
     Game_DrainEvents(&g_game);
-    /* Not due yet: give the browser its turn. Signed, as on the desktop, so
-     * the tick counter's wrap cannot stall the loop. */
-    if (static_cast<int32_t>(g_game.next_frame - SDL_GetTicks()) > 0)
-        return;
-    const int result = Game_Frame(&g_game);
-    if (++g_frames == 1)
-        NotifyFirstFrame();
-    /* As on the desktop, a quit is seen only after the frame that follows it. */
-    if (result != 0)
-        Finish(result);
-    else if (!g_game.running)
-        Finish(0);
-}
-
-/* --- Full load, as the frame benchmark drives it ------------------------ */
-
-int g_next_kind = 0;
-uint32_t g_bench_frames = 0;
-
-void Key(Uint32 type, SDL_Keycode key)
-{
-    SDL_Event event;
-    memset(&event, 0, sizeof event);
-    event.type = type;
-    event.key.keysym.sym = key;
-    Game_HandleEvent(&g_game, &event);
-}
-
-/* The keys 1 to 8 in turn until every slot is live; bounded in case a
- * spawn keeps failing. */
-void Refill()
-{
-    for (int tries = 0; g_game.world.fish_count < GAME_MAX_FISH && tries < 2 * GAME_MAX_FISH;
-         ++tries) {
-        Key(SDL_KEYDOWN, SDLK_1 + g_next_kind);
-        g_next_kind = (g_next_kind + 1) % 8;
+    for (int i = 0; i < due && !g_ended; ++i) {
+        if (i > 0)
+            Game_DrainEvents(&g_game);
+        const int result = Game_Frame(&g_game);
+        if (++g_frames == 1)
+            NotifyFirstFrame();
+        /* As on the desktop, a quit is seen only after the frame that
+         * follows it. */
+        if (result != 0)
+            Finish(result);
+        else if (!g_game.running)
+            Finish(0);
     }
+    return !g_ended;
 }
 
-/* One loaded frame; only Game_Frame is added to *spent. The shark bites
- * now and then so that fish are eaten as well as swim off. */
-int LoadedFrame(double *spent)
-{
-    const uint32_t phase = g_bench_frames++ % 40;
-    if (phase == 0)
-        Key(SDL_KEYDOWN, SDLK_SPACE);
-    else if (phase == 20)
-        Key(SDL_KEYUP, SDLK_SPACE);
-    const double t0 = emscripten_get_now();
-    const int rc = Game_Frame(&g_game);
-    if (spent)
-        *spent += emscripten_get_now() - t0;
-    Refill();
-    return rc;
-}
-
+/* Timed as the native benchmark times it: the whole of each loaded frame. */
 int Bench(int frames)
 {
-    Refill();
-    /* Fresh spawns all stand at the right edge, half clipped; let them
-     * spread over their paths first (and let the engine compile the hot
-     * code), as the native benchmark does. */
-    for (int i = 0; i < 1500; ++i)
-        if (LoadedFrame(nullptr) != 0)
-            return -1;
-    double spent_ms = 0.0;
+    FullLoad_t load;
+    if (FullLoad_Begin(&load, &g_game) != 0)
+        return -1;
+    const double t0 = emscripten_get_now();
     for (int i = 0; i < frames; ++i)
-        if (LoadedFrame(&spent_ms) != 0)
+        if (FullLoad_Frame(&load) != 0)
             return -1;
+    const double spent_ms = emscripten_get_now() - t0;
     const int fish = g_game.world.fish_count;
     /* Presenting alone: the browser's copy of the frame onto the canvas is
      * inside Game_Frame here, while SDL's dummy driver natively has none. */
-    const double t0 = emscripten_get_now();
+    const double t1 = emscripten_get_now();
     for (int i = 0; i < frames; ++i)
         SDL_UpdateWindowSurface(GameWindow);
-    const double present_ms = emscripten_get_now() - t0;
+    const double present_ms = emscripten_get_now() - t1;
     /* The canvas's pixel order is not the sheets' (as it is natively), so
      * every blit here also converts; the formats go with the figures. */
     const char *screen = g_game.screen ? SDL_GetPixelFormatName(g_game.screen->format->format) : "";
@@ -188,10 +152,9 @@ int main(int argc, char **argv)
         return 0;
     }
     /* The first turn at once rather than on the next animation frame: it
-     * is the first thing a player sees. Then 0 frames per second: on the
-     * browser's animation frames. */
-    Tick();
-    if (!g_ended)
-        emscripten_set_main_loop(Tick, 0, 1);
+     * is the first thing a player sees. Then on the browser's animation
+     * frames; the runtime stays up after main returns. */
+    if (Tick(emscripten_get_now(), nullptr))
+        emscripten_request_animation_frame_loop(Tick, nullptr);
     return 0;
 }
