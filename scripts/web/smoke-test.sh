@@ -63,4 +63,5 @@ fi
 FINMAW_NATIVE_FRAME_US=$native_us NODE_PATH=$node_dir/node_modules node scripts/web/browser-test.cjs dist/web \
     || fail "the game did not play as it should in Chromium"
 echo "web smoke-test: the browser test took $(( $(date +%s) - built )) s"
+scripts/reproducible-test.sh web
 echo "web smoke-test: passed"

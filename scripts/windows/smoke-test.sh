@@ -5,7 +5,8 @@
 # outside the unpacked tree, plays them as the X11 test does
 # (tests/window_play.sh: keys, Escape, the exit status and both log files
 # checked); before that it checks that
-# LICENSE.txt and README.txt are in the zip with CRLF line ends. Each run
+# LICENSE.txt and README.txt are in the zip with CRLF line ends; last, that
+# the zip rebuilt in another folder a day later is the same bytes. Each run
 # gets its own display and ends its wineserver before the display goes away:
 # a wineserver left over from an earlier run would keep the old desktop and
 # the next window could not be created.
@@ -77,4 +78,5 @@ for name in finmaw finmaw_dbg; do
         || fail "$name.exe did not play as it should under Wine"
     echo "smoke-test: $name.exe played, quit on Escape and logged cleanly ($(($(date +%s) - started)) s)"
 done
+scripts/reproducible-test.sh windows
 echo "smoke-test: passed"
