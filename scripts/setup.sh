@@ -32,9 +32,10 @@ FINMAW_REPRO_PACKAGES=(faketime diffoscope-minimal python3-debian binutils unzip
 # entry and the AppStream metadata, the habits: the source format and the
 # static analyser, and the release rebuild above.
 FINMAW_TEST_PACKAGES=(dpkg-dev file libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool valgrind clang libclang-rt-14-dev lintian desktop-file-utils appstream clang-format cppcheck "${FINMAW_REPRO_PACKAGES[@]}")
-# What the browser build needs (./build-web; git applies the SDL patches), and its test on top: Debian's
+# What the browser build needs (./build-web; git applies the SDL patches, zip
+# packs dist/finmaw-web.zip), and its test on top: Debian's
 # Chromium, driven by playwright-core from the npm registry.
-FINMAW_WEB_PACKAGES=(emscripten cmake ninja-build dpkg-dev git)
+FINMAW_WEB_PACKAGES=(emscripten cmake ninja-build dpkg-dev git zip)
 FINMAW_WEB_TEST_PACKAGES=(chromium)
 
 # Release artefacts (the Windows zip, the web bundle, the Debian package)
