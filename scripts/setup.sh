@@ -27,11 +27,11 @@ FINMAW_BUILD_PACKAGES=(cmake ninja-build g++ make libsdl2-dev)
 # what it reads a .deb, a zip and a program with (scripts/reproducible-test.sh).
 FINMAW_REPRO_PACKAGES=(faketime diffoscope-minimal python3-debian binutils unzip)
 # What the tests need on top: GoogleTest, Google Benchmark, a virtual X
-# display with a key sender for the real-window test, valgrind, clang for
-# the byte-string fuzzer, and the checkers of the Debian package, the menu
+# display with a key sender for the real-window test, clang for the
+# byte-string fuzzer, and the checkers of the Debian package, the menu
 # entry and the AppStream metadata, the habits: the source format and the
 # static analyser, and the release rebuild above.
-FINMAW_TEST_PACKAGES=(dpkg-dev file libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool valgrind clang libclang-rt-14-dev lintian desktop-file-utils appstream clang-format cppcheck "${FINMAW_REPRO_PACKAGES[@]}")
+FINMAW_TEST_PACKAGES=(dpkg-dev file libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool clang libclang-rt-14-dev lintian desktop-file-utils appstream clang-format cppcheck "${FINMAW_REPRO_PACKAGES[@]}")
 # What the browser build needs (./build-web; git applies the SDL patches, zip
 # packs dist/finmaw-web.zip), and its test on top: Debian's
 # Chromium, driven by playwright-core from the npm registry.
