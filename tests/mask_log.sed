@@ -1,6 +1,5 @@
 # What differs between two runs of one game and is not the game's: the
-# source line of each log call (it moves with every edit), errno's name
-# (the platform's) and Windows line ends.
+# source line of each log call (it moves with every edit) and Windows line
+# ends.
 s/\r$//
 s/\(\):[0-9]+:/():_:/
-s/errno: [A-Za-z]+\)/errno: _)/

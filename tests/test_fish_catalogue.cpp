@@ -50,49 +50,4 @@ TEST(FishCatalogue, RefusalsAddNothingAndTheTenthTypeFillsIt) {
                                   "[ERROR] Fish_Load_Init: Invalid loading state for fish data!"}));
 }
 
-/* The game's nine types, in the order that fixes their indices. */
-const struct {
-    const char *name, *sprite;
-    int w, h, dx, dy, ai;
-    float speed, speed2;
-    int points, collision;
-} kTypes[] = {{"FishDead", "fish_pink", 32, 10, 0, -2, FISH_AI_NULL, 0.0f, 0.0f, 0, COLLISION_NULL},
-    {"horiz_slow", "fish_slow", 25, 14, 0, 0, FISH_AI_HORIZONTAL, 4.8f, 1.0f, 10, COLLISION_FISH},
-    {"horiz_med", "fish_red", 34, 11, 0, 0, FISH_AI_HORIZONTAL, 6.6f, 1.0f, 50, COLLISION_FISH},
-    {"horiz_fast", "fish_purp", 30, 13, 0, 0, FISH_AI_HORIZONTAL, 9.8f, 1.0f, 300, COLLISION_FISH},
-    {"sine_slow", "fish_barri", 38, 9, 0, 0, FISH_AI_SINE, 7.6f, 2.3f, 100, COLLISION_FISH},
-    {"sine_wide", "fish_green", 32, 15, 0, 0, FISH_AI_SINE, 7.0f, 18.0f, 800, COLLISION_FISH},
-    {"sword", "fish_sword", 40, 5, -10, -1, FISH_AI_SWORD, 9.0f, 60.0f, 0, COLLISION_HARM},
-    {"crab", "fish_crab", 25, 14, -3, -1, FISH_AI_CRAB, 4.0f, 0.0f, 0, COLLISION_HARM},
-    {"puffer", "fish_puffer", 20, 14, -4, -5, FISH_AI_HORIZONTAL, 3.0f, 1.0f, 0, COLLISION_POISON}};
-
-TEST(FishCatalogue, GameTableLoadsNineTypesFoundByExactName) {
-    ASSERT_TRUE(LoadGameFish());
-    EXPECT_EQ(Fish_TypeCount(), 9);
-    for (int i = 0; i < 9; ++i) {
-        const auto &t = kTypes[i];
-        SCOPED_TRACE(t.name);
-        ASSERT_EQ(Fish_FindType(t.name), i);
-        const FishTemplate *tmpl = Fish_GetTemplate(i);
-        const FishData *data = Fish_GetData(i);
-        ASSERT_TRUE(tmpl && data);
-        EXPECT_EQ(std::vector<int>({tmpl->hitbox_w, tmpl->hitbox_h, tmpl->draw_x, tmpl->draw_y, tmpl->ai_type,
-                      tmpl->collision, tmpl->animated, data->points, data->eaten, data->age}),
-            std::vector<int>({t.w, t.h, t.dx, t.dy, t.ai, t.collision, 0, t.points, 0, 0}));
-        EXPECT_TRUE(
-            tmpl->sprite == Image_Get_Sprite(t.sprite, -1) && data->speed == t.speed && data->speed2 == t.speed2);
-    }
-    EXPECT_TRUE(!Fish_GetData(9) && !Fish_GetTemplate(9) && !Fish_GetData(-1) && !Fish_GetTemplate(-1));
-    LogCapture log;
-    EXPECT_EQ(Fish_FindType("Puffer") + Fish_FindType("puff") + Fish_FindType(nullptr), -3);
-    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Could not find fish: Puffer.", "[ERROR] Could not find fish: puff.",
-                              "[ERROR] Could not find fish: (null)."}));
-    const long live = Mem_TestLive();
-    EXPECT_EQ(Fish_FreeAll(), 0);
-    EXPECT_EQ(Mem_TestLive(), live - 12); /* three tables and nine names */
-    EXPECT_TRUE(Fish_FindType("FishDead") == -1 && Fish_TypeCount() == 0 && !Fish_GetData(0) && !Fish_GetTemplate(0));
-    EXPECT_EQ(Fish_FreeAll(), 0); /* nothing left to release twice */
-    EXPECT_EQ(Mem_TestLive(), live - 12);
-}
-
 } // namespace
