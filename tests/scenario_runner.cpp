@@ -629,7 +629,7 @@ class Scenario : public ::testing::TestWithParam<std::string> {};
 TEST_P(Scenario, PlaysAsItsTranscriptSays) {
     TempDir dir;
     const fs::path transcript = dir.path() / "transcript";
-    const ChildOutcome child = RunInChild(dir.path(), "/dev/stderr", [&] {
+    const ChildOutcome child = RunInChild(dir.path(), dir.path() / "stderr", [&] {
         std::string header;
         const std::string actual = Play(kScenarios / (GetParam() + ".scn"), header);
         std::ofstream(transcript) << header << actual;

@@ -1,6 +1,6 @@
 /* What the played scenarios cannot reach: the hitbox view on screens of
  * other pixel formats, and the window step without a video driver. */
-#include "play_script.h"
+#include "test_support.h"
 
 using namespace fmtest;
 
