@@ -234,7 +234,8 @@ struct Run {
     std::string header;
     std::unique_ptr<Game_t> g = std::make_unique<Game_t>();
     int frame = 0;
-    long heap = 0; /* requests made by the frames */
+    int startup = -100; /* what Game_Startup returned; this when never called */
+    long heap = 0;      /* requests made by the frames */
     bool tried = false, started = false, ended = false, show_startup = false, hide_run = false;
 };
 
@@ -273,7 +274,8 @@ bool Turn(Run &r) {
 
 void Start(Run &r) {
     r.tried = true;
-    r.started = File_InitialiseResourcePathFrom((r.dir / "res/").c_str()) >= 0 && Game_Startup(r.g.get()) == 0;
+    if (File_InitialiseResourcePathFrom((r.dir / "res/").c_str()) >= 0) r.startup = Game_Startup(r.g.get());
+    r.started = r.startup == 0;
     Game_LoopBegin(r.g.get());
     r.ended = !r.started;
     /* SDL makes a blit mapping the first time a sheet is drawn on the screen;
@@ -421,7 +423,8 @@ int FaultGame(long fail_at) {
             if (r.frame == 1) first = ", first frame " + Hex(Digest(r.g->screen, {0, 0, 800, 400}));
     }
     const int status = Finish(r);
-    std::ofstream("outcome") << (r.started ? "played " + std::to_string(r.frame) + " frames" : "start-up failed")
+    std::ofstream("outcome") << (r.started ? "played " + std::to_string(r.frame) + " frames"
+                                           : "start-up failed with " + std::to_string(r.startup))
                              << ", exit status " << status << ", " << Mem_TestLive() - baseline << " blocks left"
                              << first;
     std::ofstream("allocations") << requests;
@@ -533,7 +536,10 @@ const std::map<std::string, Command> kCommands = {
     {"hide", {[](Run &r, const Words &) { r.hide_run = true; }, true}},
     {"start", {[](Run &r, const Words &) {
                    Start(r);
-                   r.out << "start-up " << (r.started ? "succeeded" : "failed, status " + std::to_string(r.g->status))
+                   r.out << "start-up "
+                         << (r.started ? "succeeded"
+                                       : "failed with " + std::to_string(r.startup) + ", status " +
+                                             std::to_string(r.g->status))
                          << "\n";
                },
                   false}},

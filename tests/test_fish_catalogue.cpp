@@ -25,8 +25,8 @@ TEST(FishCatalogue, RefusalsAddNothingAndTheTenthTypeFillsIt) {
     EXPECT_EQ((std::vector<int>{Plain("bad_anim", 2), Plain("bad_anim", -1), Plain("bad_ai", 0, -1),
                   Plain("no_sprite", 0, FISH_AI_HORIZONTAL, "fish_nothing"), Plain("no_animation", 1), Plain(nullptr),
                   Starved(1, [] { return Plain("no_memory"); }), Fish_TypeCount(), Plain("ai_five", 0, 5),
-                  Plain("second"), Fish_TypeCount()}),
-        (std::vector<int>{-1, -1, -1, -1, -1, -1, -1, 0, 0, -1, 1}));
+                  Plain("second"), Fish_TypeCount(), Fish_FindType(nullptr), Fish_FindType("ai_five")}),
+        (std::vector<int>{-1, -1, -1, -1, -1, -1, -1, 0, 0, -1, 1, -1, 0}));
     EXPECT_EQ(log.Take(),
         (Lines{"[ERROR] Arrays are NULL, check Fish_Data_Init() is called.", "[ERROR] Could not load Fish: early",
             "[ERROR] Could not find fish: early.", "[ERROR] Invalid parameter for number of fish!",
@@ -39,7 +39,8 @@ TEST(FishCatalogue, RefusalsAddNothingAndTheTenthTypeFillsIt) {
             "[ERROR] Could not get animation: fish_slow", "[ERROR] Failed to get sprite data for fish!",
             "[ERROR] Could not load Fish: no_animation", "[ERROR] Invalid value for parameter: 'name'",
             "[ERROR] Could not load Fish: (null)", "[ERROR] Out of memory.", "[ERROR] Could not load Fish: no_memory",
-            "[ERROR] Not enough room for new fish type.", "[ERROR] Could not load Fish: second"}));
+            "[ERROR] Not enough room for new fish type.", "[ERROR] Could not load Fish: second",
+            "[ERROR] Could not find fish: (null)."}));
     Object_t fish{};
     int y = 0;
     EXPECT_EQ(CallInit(Fish_Init, &fish, &y, "ai_five", static_cast<void *>(nullptr)), -1);
