@@ -6,7 +6,7 @@
 # member differs and how.
 #   deb      the Debian package of build/ (./run-tests builds it)
 #   windows  build-win/finmaw-windows.zip (./build-windows)
-#   web      dist/web/ (./build-web)
+#   web      dist/: the page and its zip (./build-web)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -36,7 +36,7 @@ windows)
     first=build-win/finmaw-windows.zip second=$again/build-win/finmaw-windows.zip ;;
 web)
     later ./build-web
-    first=dist/web second=$again/dist/web ;;
+    first=dist second=$again/dist ;;
 *) echo "usage: $0 deb|windows|web" >&2; exit 2 ;;
 esac
 
