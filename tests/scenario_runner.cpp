@@ -82,44 +82,11 @@ void *realloc(void *block, size_t size) noexcept {
 
 namespace {
 
-const fs::path kTests = FINMAW_TESTS_DIR, kScenarios = kTests / "scenarios", kGolden = kTests / "golden";
+const fs::path kScenarios = kTests / "scenarios";
 fs::path g_scratch; /* the test's working folder, where a differing output is left */
 using Words = std::vector<std::string>;
 
 long HeapRequests() { return g_heap.load() + Mem_TestCount(); }
-
-/* A log as the transcript shows it: masked by tests/mask_log.sed (and the
- * work folder, which differs run by run), and a run of one line, or of one
- * group of up to three lines, written once with its count. */
-std::string Masked(const fs::path &log, const fs::path &work) {
-    if (!fs::exists(log)) return "";
-    const std::string sed = "sed -E -f '" + (kTests / "mask_log.sed").string() + "' -e 's|" + work.string() +
-                            "|WORK|g' '" + log.string() + "'";
-    std::string text;
-    if (FILE *p = popen(sed.c_str(), "r")) {
-        char buf[4096];
-        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
-        pclose(p);
-    }
-    const Lines lines = SplitLines(text);
-    std::string out;
-    for (size_t at = 0; at < lines.size();) {
-        size_t group = 1, times = 1;
-        for (size_t g = 1; g <= 3 && times == 1; ++g) {
-            group = g;
-            while (at + (times + 1) * g <= lines.size() &&
-                   std::equal(lines.begin() + at, lines.begin() + at + g, lines.begin() + at + times * g))
-                ++times;
-        }
-        if (times == 1) group = 1;
-        const std::string lines_above = group > 1 ? "these " + std::to_string(group) + " lines " : "";
-        for (size_t i = 0; i < group; ++i)
-            out += lines[at + i] +
-                   (i + 1 == group && times > 1 ? " [" + lines_above + std::to_string(times) + " times]" : "") + "\n";
-        at += group * times;
-    }
-    return out;
-}
 
 /* FNV-1a over the colour of every pixel, so the hash is the picture's, not the format's. */
 uint32_t Digest(SDL_Surface *s, SDL_Rect r) {

@@ -111,7 +111,11 @@ public:
     LogCapture() { Log_Open(file_.c_str(), "w"); }
     ~LogCapture() { Log_Close(); }
     LogCapture(const LogCapture &) = delete;
-    std::string text() const { return Log_Flush(), ReadFile(file_); }
+    std::string text() const {
+        Log_Flush();
+        return ReadFile(file_);
+    }
+    const fs::path &file() const { return file_; }
     Lines lines() const { return SplitLines(text()); }
     bool contains(const std::string &s) const { return text().find(s) != std::string::npos; }
     /* The lines other than DEBUG ones written since the last call, each as
@@ -136,6 +140,8 @@ private:
     size_t taken_ = 0;
 };
 
+const fs::path kTests = FINMAW_TESTS_DIR, kGolden = kTests / "golden";
+
 /* Expected outputs are data: golden is compared with header + actual, or,
  * with FINMAW_UPDATE_GOLDEN=1 (never under CI), rewritten from them. A
  * mismatch fails with diff -u of the file against this run's, which stays
@@ -154,6 +160,102 @@ inline void ExpectGolden(const fs::path &golden, const std::string &header, cons
     const std::string diff = "diff -u '" + golden.string() + "' '" + got.string() + "'";
     if (system(diff.c_str()) == -1) ADD_FAILURE() << "could not run diff";
 }
+
+/* A log's lines as transcripts show them: masked by tests/mask_log.sed, and
+ * the work folder, which differs run by run, written WORK. */
+inline Lines MaskedLines(const fs::path &log, const fs::path &work = {}) {
+    if (!fs::exists(log)) return {};
+    const std::string sed = "sed -E -f '" + (kTests / "mask_log.sed").string() + "'" +
+                            (work.empty() ? "" : " -e 's|" + work.string() + "|WORK|g'") + " '" + log.string() + "'";
+    std::string text;
+    if (FILE *p = popen(sed.c_str(), "r")) {
+        char buf[4096];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
+        pclose(p);
+    }
+    return SplitLines(text);
+}
+
+/* Lines with a run of one line, or of one group of up to three lines,
+ * written once with its count; each line after prefix. */
+inline std::string Compressed(const Lines &lines, const std::string &prefix = "") {
+    std::string out;
+    for (size_t at = 0; at < lines.size();) {
+        size_t group = 1, times = 1;
+        for (size_t g = 1; g <= 3 && times == 1; ++g) {
+            group = g;
+            while (at + (times + 1) * g <= lines.size() &&
+                   std::equal(lines.begin() + at, lines.begin() + at + g, lines.begin() + at + times * g))
+                ++times;
+        }
+        if (times == 1) group = 1;
+        const std::string lines_above = group > 1 ? "these " + std::to_string(group) + " lines " : "";
+        for (size_t i = 0; i < group; ++i)
+            out += prefix + lines[at + i] +
+                   (i + 1 == group && times > 1 ? " [" + lines_above + std::to_string(times) + " times]" : "") + "\n";
+        at += group * times;
+    }
+    return out;
+}
+
+inline std::string Masked(const fs::path &log, const fs::path &work) { return Compressed(MaskedLines(log, work)); }
+
+/* Calls into the game's modules written down as they happen: each call as
+ * the test wrote it (SAY), what it returned, and the log lines it wrote;
+ * compared at the end of the scope with tests/golden/unit/NAME.txt. The
+ * results are read once there, against what the game must do, instead of
+ * being restated in the test. */
+class Transcript {
+public:
+    explicit Transcript(std::string name) : name_(std::move(name)) {}
+    ~Transcript() {
+        Log_Flush();
+        const Lines log = MaskedLines(log_.file());
+        std::string out;
+        size_t from = 0;
+        for (const Entry &e : entries_) {
+            const std::string lines = Compressed(
+                Lines(log.begin() + static_cast<long>(from), log.begin() + static_cast<long>(e.lines)), "  ");
+            out += e.note ? lines + e.text : e.text + lines;
+            from = e.lines;
+        }
+        ExpectGolden(kGolden / "unit" / (name_ + ".txt"), "", out);
+    }
+    Transcript(const Transcript &) = delete;
+
+    /* A line of the test's own: what the calls after it are about, or a state. */
+    void Note(const std::string &text) { entries_.push_back({text + "\n", log_.lines().size(), true}); }
+    template <class T>
+    T Say(const char *call, T result) {
+        std::ostringstream text;
+        text << call << " -> ";
+        if constexpr (std::is_same_v<T, bool>)
+            text << (result ? "true" : "false");
+        else if constexpr (std::is_convertible_v<T, const char *>)
+            text << (result ? "\"" + std::string(result) + "\"" : "null");
+        else if constexpr (std::is_pointer_v<T>)
+            text << (result ? "a pointer" : "null");
+        else
+            text << result;
+        entries_.push_back({text.str() + "\n", log_.lines().size(), false});
+        return result;
+    }
+
+private:
+    /* A line of the transcript and the log's length when it was written: a
+     * call's log lines follow it, those written before a note precede it. */
+    struct Entry {
+        std::string text;
+        size_t lines;
+        bool note;
+    };
+    std::string name_;
+    LogCapture log_;
+    std::vector<Entry> entries_;
+};
+
+/* Writes the call and its result into the transcript t. */
+#define SAY(t, ...) (t).Say(#__VA_ARGS__, (__VA_ARGS__))
 
 } // namespace fmtest
 
