@@ -5,7 +5,7 @@
 
 namespace {
 
-enum Tweak { kNone, kKey, kRle, kBlend, kModR, kModG, kModB, kModA, kClip, kLockScreen, kLockPicture };
+enum Tweak { kNone, kKey, kRle, kBlend, kModR, kModG, kModB, kModA, kLockScreen, kLockPicture, kClip };
 
 struct Row {
     const char *what;
@@ -35,20 +35,30 @@ std::vector<unsigned char> Drawn(bool by_sdl, const Row &r) {
     const Uint8 red = r.tweak == kModR ? 128 : 255, green = r.tweak == kModG ? 128 : 255;
     switch (r.tweak) {
     case kKey: SDL_SetColorKey(s, 1, static_cast<Uint32 *>(s->pixels)[1]); break;
-    case kRle: SDL_SetColorKey(s, 1, 0), SDL_SetSurfaceRLE(s, 1); break;
+    case kRle:
+        SDL_SetColorKey(s, 1, 0);
+        SDL_SetSurfaceRLE(s, 1);
+        break;
     case kBlend: SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_BLEND); break;
     case kModR:
     case kModG:
     case kModB: SDL_SetSurfaceColorMod(s, red, green, r.tweak == kModB ? 128 : 255); break;
-    case kModA: SDL_SetSurfaceAlphaMod(s, 128), SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE); break;
+    case kModA:
+        SDL_SetSurfaceAlphaMod(s, 128);
+        SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE);
+        break;
     case kClip: SDL_SetClipRect(d, &r.clip); break;
     case kLockScreen: SDL_LockSurface(d); break;
     case kLockPicture: SDL_LockSurface(s); break;
     case kNone: break;
     }
     Game_t g{};
-    g.background = s, g.screen = d;
-    by_sdl ? (void)SDL_UpperBlit(s, nullptr, d, nullptr) : Game_DrawFrameStart(&g);
+    g.background = s;
+    g.screen = d;
+    if (by_sdl)
+        SDL_UpperBlit(s, nullptr, d, nullptr);
+    else
+        Game_DrawFrameStart(&g);
     SDL_FreeSurface(s);
     SDL_FreeSurface(d);
     return dbuf;
@@ -57,21 +67,29 @@ std::vector<unsigned char> Drawn(bool by_sdl, const Row &r) {
 constexpr Uint32 kArgb = SDL_PIXELFORMAT_ARGB8888;
 
 TEST(Draw, FrameStartDrawsTheBackgroundAsSdlWould) {
-    const Row rows[] = {{"plain copy", 6, 4, kArgb, 0, 0, kNone, {}},
-        {"padded source rows", 6, 4, kArgb, 8, 0, kNone, {}}, {"padded screen rows", 6, 4, kArgb, 0, 4, kNone, {}},
+    const Row shapes[] = {
+        {"plain copy", 6, 4, kArgb, 0, 0, kNone, {}},
+        {"padded source rows", 6, 4, kArgb, 8, 0, kNone, {}},
+        {"padded screen rows", 6, 4, kArgb, 0, 4, kNone, {}},
         {"both padded alike", 6, 4, kArgb, 4, 4, kNone, {}},
-        {"other format", 6, 4, SDL_PIXELFORMAT_RGB24, 0, 0, kNone, {}}, {"narrower", 5, 4, kArgb, 0, 0, kNone, {}},
-        {"shorter", 6, 3, kArgb, 0, 0, kNone, {}}, {"wider", 7, 4, kArgb, 0, 0, kNone, {}},
-        {"taller", 6, 5, kArgb, 0, 0, kNone, {}}, {"colour key", 6, 4, kArgb, 0, 0, kKey, {}},
-        {"run-length encoded", 6, 4, kArgb, 0, 0, kRle, {}}, {"blended", 6, 4, kArgb, 0, 0, kBlend, {}},
-        {"red modulated", 6, 4, kArgb, 0, 0, kModR, {}}, {"green modulated", 6, 4, kArgb, 0, 0, kModG, {}},
-        {"blue modulated", 6, 4, kArgb, 0, 0, kModB, {}}, {"alpha modulated", 6, 4, kArgb, 0, 0, kModA, {}},
-        {"clipped", 6, 4, kArgb, 0, 0, kClip, {1, 1, 4, 2}},
-        {"clipped at the right", 6, 4, kArgb, 0, 0, kClip, {0, 0, 5, 4}},
-        {"clipped at the bottom", 6, 4, kArgb, 0, 0, kClip, {0, 0, 6, 3}},
-        {"clipped at the top", 6, 4, kArgb, 0, 0, kClip, {0, 1, 6, 3}},
-        {"screen locked", 6, 4, kArgb, 0, 0, kLockScreen, {}}, {"picture locked", 6, 4, kArgb, 0, 0, kLockPicture, {}}};
-    for (const Row &r : rows) EXPECT_TRUE(Drawn(false, r) == Drawn(true, r)) << r.what;
+        {"other format", 6, 4, SDL_PIXELFORMAT_RGB24, 0, 0, kNone, {}},
+        {"narrower", 5, 4, kArgb, 0, 0, kNone, {}},
+        {"shorter", 6, 3, kArgb, 0, 0, kNone, {}},
+        {"wider", 7, 4, kArgb, 0, 0, kNone, {}},
+        {"taller", 6, 5, kArgb, 0, 0, kNone, {}},
+    };
+    /* The screen clipped inside, at the right, at the bottom, at the top. */
+    const SDL_Rect clips[] = {
+        {1, 1, 4, 2},
+        {0, 0, 5, 4},
+        {0, 0, 6, 3},
+        {0, 1, 6, 3},
+    };
+    std::vector<Row> rows(std::begin(shapes), std::end(shapes));
+    for (int tweak = kKey; tweak < kClip; ++tweak)
+        rows.push_back({"tweaked", 6, 4, kArgb, 0, 0, static_cast<Tweak>(tweak), {}});
+    for (const SDL_Rect &clip : clips) rows.push_back({"clipped", 6, 4, kArgb, 0, 0, kClip, clip});
+    for (const Row &r : rows) EXPECT_TRUE(Drawn(false, r) == Drawn(true, r)) << r.what << " " << r.tweak;
 }
 
 } // namespace
