@@ -6,10 +6,21 @@ namespace {
 
 using namespace fmtest;
 
-void *const kEnd = nullptr;
+/* A fish's record as a line: its box, where its sprite is drawn, its kind and its data. */
+std::string Record(Object_t &o) {
+    const FishData *d = DataOf(o);
+    char line[256];
+    snprintf(line, sizeof line, "box %d,%d %dx%d, drawn at %d,%d, collision %d, dead %d, slot %d, eaten %d, age %d",
+        o.hitbox.x, o.hitbox.y, o.hitbox.w, o.hitbox.h, o.sprite.dst.x, o.sprite.dst.y, o.collision, o.dead, d->slot,
+        d->eaten, d->age);
+    return line;
+}
 
-std::vector<int> State(const Object_t &o) {
-    return {o.hitbox.x, o.hitbox.y, o.hitbox.w, o.hitbox.h, o.sprite.dst.x, o.sprite.dst.y, o.collision, o.dead};
+/* The world's fish count, score and live flags, the shark's last. */
+std::string Flags(const World_t *w) {
+    std::string out = std::to_string(w->fish_count) + " fish, score " + std::to_string(w->score) + ", live:";
+    for (int i = 0; i < w->entity_count; ++i) out += " " + std::to_string(w->alive[i]);
+    return out;
 }
 
 class FishClass : public ::testing::Test {
@@ -20,131 +31,111 @@ protected:
 TEST_F(FishClass, RemakePlacesTheFishByItsSpriteAndMakesItLive) {
     HandWorld w(4);
     Object_t &fish = w.fish(2);
-    LogCapture log;
     World_t no_flags{};
     no_flags.max_fish = 4;
-    const int refusals[] = {Fish_Remake(nullptr, w.get(), 2, 200, "crab"), Fish_Remake(&fish, nullptr, 2, 200, "crab"),
-        Fish_Remake(&fish, &no_flags, 2, 200, "crab"), Fish_Remake(&fish, w.get(), 4, 200, "crab"),
-        Fish_Remake(&fish, w.get(), -1, 200, "crab"), Fish_Remake(&fish, w.get(), 2, 200, nullptr),
-        Fish_Remake(&fish, w.get(), 2, 200, "Nemo")};
-    for (int r : refusals) EXPECT_EQ(r, -1);
-    EXPECT_EQ(std::vector<int32_t>(w.get()->alive, w.get()->alive + 5), (std::vector<int32_t>{0, 0, 0, 0, 1}));
-    ASSERT_EQ(Fish_Remake(&fish, w.get(), 2, 200, "horiz_slow"), 0);
-    EXPECT_EQ(State(fish), (std::vector<int>{800, 207, 25, 14, 800, 207, COLLISION_FISH, 0}));
-    EXPECT_EQ(DataOf(fish)->slot, 2);
-    EXPECT_EQ(Fish_Remake(&w.fish(0), w.get(), 0, 200, "FishDead"), 0); /* the first type too */
-    /* A used fish starts a fresh life as another type. */
-    fish.dead = DataOf(fish)->eaten = 1, DataOf(fish)->age = 55, w.get()->alive[2] = 0;
-    ASSERT_EQ(Fish_Remake(&fish, w.get(), 2, 200, "sword"), 0);
-    EXPECT_EQ(State(fish), (std::vector<int>{800, 204, 40, 5, 790, 203, COLLISION_HARM, 0}));
-    EXPECT_EQ((std::vector<int>{DataOf(fish)->eaten, DataOf(fish)->age, w.alive(2)}), (std::vector<int>{0, 0, 1}));
-    const Lines bad = {"[ERROR] Bad memory.", "[ERROR] Invalid index value.",
-        "[ERROR] Invalid fish type - cannot be NULL! (this is impossible)"};
-    EXPECT_EQ(log.Take(), (Lines{bad[0], bad[0], bad[0], bad[1], bad[1], bad[2], "[ERROR] Could not find fish: Nemo.",
-                              "[ERROR] Failed to find fish Nemo"}));
-    /* The logged draw position is the previous life's. */
-    EXPECT_TRUE(log.contains("Set Fish sprite data: wx:800, wy:207, ix:0, iy:182, iw:50, ih:9"));
     Object_t bare{}; /* a record whose construction failed has no data block */
-    EXPECT_EQ(Starved(1, [&] { return Fish_Remake(&bare, w.get(), 3, 600, "crab"); }), -1);
-    EXPECT_EQ(w.alive(3), 0);
-    ASSERT_EQ(Fish_Load("ai_five", 0, "fish_slow", 25, 14, 0, 0, 5, 1.0f, 1.0f, 0, COLLISION_FISH), 0);
-    EXPECT_EQ(Fish_Remake(&w.fish(1), w.get(), 1, 200, "ai_five"), -1);
-    EXPECT_EQ(w.alive(1), 0);
-    EXPECT_EQ(log.Take(true),
-        (Lines{"[ERROR] Fish_Remake: Out of memory.", "[ERROR] Fish_Remake: Invalid AI type in fish template!"}));
+    Transcript t("fish_remake");
+    SAY(t, Fish_Remake(nullptr, w.get(), 2, 200, "crab"));
+    SAY(t, Fish_Remake(&fish, nullptr, 2, 200, "crab"));
+    SAY(t, Fish_Remake(&fish, &no_flags, 2, 200, "crab"));
+    SAY(t, Fish_Remake(&fish, w.get(), 4, 200, "crab"));
+    SAY(t, Fish_Remake(&fish, w.get(), -1, 200, "crab"));
+    SAY(t, Fish_Remake(&fish, w.get(), 2, 200, nullptr));
+    SAY(t, Fish_Remake(&fish, w.get(), 2, 200, "Nemo"));
+    SAY(t, Starved(1, [&] { return Fish_Remake(&bare, w.get(), 3, 600, "crab"); }));
+    SAY(t, Fish_Load("ai_five", 0, "fish_slow", 25, 14, 0, 0, 5, 1.0f, 1.0f, 0, COLLISION_FISH));
+    SAY(t, Fish_Remake(&w.fish(1), w.get(), 1, 200, "ai_five"));
+    /* The first type too; its sprite is taller than its hitbox. */
+    SAY(t, Fish_Remake(&w.fish(0), w.get(), 0, 200, "FishDead"));
+    t.Note(Record(w.fish(0)));
+    t.Note(Flags(w.get()));
 }
 
 TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot) {
     HandWorld w(3);
-    ASSERT_TRUE(w.Spawn(0, 200, "horiz_fast") == 0 && w.Spawn(1, 200, "horiz_slow") == 0);
     Object_t &slow = w.fish(1);
+    ASSERT_EQ(w.Spawn(1, 200, "horiz_slow"), 0);
     for (int i = 0; i < 166; ++i) slow.UPDATE(&slow, w.get());
-    ASSERT_EQ(slow.hitbox.x, -24);
-    slow.dead = DataOf(slow)->eaten = 1; /* eaten in the tick in which it also leaves the screen */
-    slow.UPDATE(&slow, w.get());
-    EXPECT_EQ(slow.hitbox.x, -28);
-    EXPECT_EQ(std::vector<int>({w.alive(1), w.get()->fish_count, w.get()->score}), std::vector<int>({0, 1, 10}));
-    w.fish(0).dead = 1; /* slot 0 is a fish slot too */
-    EXPECT_EQ(Fish_Update(&w.fish(0), w.get()), 0);
-    EXPECT_EQ(std::vector<int>({w.alive(0), w.get()->fish_count, w.get()->score}), std::vector<int>({0, 0, 10}));
-    w.get()->fish_count = 1;
-    /* The slot comes from the fish's data: the player's index is no fish slot. */
-    LogCapture log;
-    for (int slot : {3, -1}) {
+    Transcript t("fish_retire");
+    slow.dead = 1; /* eaten in the tick in which it also leaves the screen */
+    DataOf(slow)->eaten = 1;
+    SAY(t, slow.UPDATE(&slow, w.get()));
+    t.Note(Flags(w.get()));
+    for (int slot : {3, -1}) { /* the slot comes from the fish's data: the player's index is no fish slot */
         DataOf(slow)->slot = slot;
-        EXPECT_EQ(Fish_Update(&slow, w.get()), 0);
+        SAY(t, Fish_Update(&slow, w.get()));
     }
     Object_t empty{};
-    EXPECT_EQ(
-        (std::vector<int>{Fish_Update(&slow, nullptr), Fish_Update(&empty, w.get()), Fish_Update(nullptr, w.get())}),
-        (std::vector<int>{0, -1, -1}));
-    EXPECT_EQ(std::vector<int>({w.alive(3), w.get()->fish_count, w.get()->score, DataOf(slow)->age}),
-        std::vector<int>({1, 1, 10, 170}));
-    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Invalid index value.", "[ERROR] Invalid index value.", "[ERROR] Bad memory.",
-                              "[ERROR] Bad memory.", "[ERROR] Bad memory."}));
+    SAY(t, Fish_Update(&slow, nullptr));
+    SAY(t, Fish_Update(&empty, w.get()));
+    SAY(t, Fish_Update(nullptr, w.get()));
+    t.Note(Record(slow));
+    t.Note(Flags(w.get()));
 }
 
-/* A step that int32 cannot hold leaves the fish where it was. */
-TEST_F(FishClass, AStepBeyondInt32LeavesTheCoordinate) {
-    HandWorld w(1);
-    ASSERT_EQ(Fish_Load("rocket", 0, "fish_slow", 25, 14, 0, 0, FISH_AI_HORIZONTAL, 3e9f, 1.0f, 10, COLLISION_FISH), 0);
-    ASSERT_EQ(w.Spawn(0, 200, "rocket"), 0);
-    w.fish(0).UPDATE(&w.fish(0), w.get());
-    EXPECT_EQ(w.fish(0).hitbox.x, 800);
-}
-
-/* A crab whose steps land exactly on the bottom edge is still in the scene there, and leaves on the next step. */
-TEST_F(FishClass, ACrabOnTheBottomEdgeHasNotLeft) {
-    HandWorld w(1);
-    ASSERT_EQ(Fish_Load("slow_crab", 0, "fish_crab", 25, 14, -3, -1, FISH_AI_CRAB, 2.0f, 0.0f, 0, COLLISION_HARM), 0);
-    ASSERT_EQ(w.Spawn(0, 600, "slow_crab"), 0);
-    Object_t &crab = w.fish(0);
-    for (int i = 0; i < 208; ++i) crab.UPDATE(&crab, w.get()); /* from -14 by 2 */
-    EXPECT_EQ((std::vector<int>{crab.hitbox.y, crab.dead}), (std::vector<int>{400, 0}));
-    crab.UPDATE(&crab, w.get());
-    EXPECT_EQ((std::vector<int>{crab.hitbox.y, w.alive(0)}), (std::vector<int>{402, 0}));
+/* A step that int32 cannot hold leaves the fish where it was; a crab whose
+ * step lands exactly on the bottom edge is still in the scene there, and
+ * leaves on the next step. */
+TEST_F(FishClass, StepsAtTheEdges) {
+    HandWorld w(2);
+    Object_t &rocket = w.fish(0);
+    Object_t &crab = w.fish(1);
+    ASSERT_EQ(w.Spawn(0, 200, "horiz_slow"), 0);
+    ASSERT_EQ(w.Spawn(1, 600, "crab"), 0);
+    DataOf(rocket)->speed = 3e9f;
+    Transcript t("fish_edges");
+    SAY(t, rocket.UPDATE(&rocket, w.get()));
+    t.Note(Record(rocket));
+    SAY(t, crab.UPDATE(&crab, w.get())); /* drops in from above */
+    crab.hitbox.y = FIELD_H - 4;         /* a step above the bottom edge */
+    SAY(t, crab.UPDATE(&crab, w.get()));
+    t.Note(Record(crab));
+    SAY(t, crab.UPDATE(&crab, w.get()));
+    t.Note(Record(crab));
+    t.Note(Flags(w.get()));
 }
 
 TEST(FishAnim, StepsThroughTheRingByFrameTimeAndStopsAtABrokenLink) {
-    Sprite_t ring[3] = {{{0, 0, 1, 1}, nullptr, &ring[1], 2}, {{1, 0, 1, 1}, nullptr, &ring[2], 3},
-        {{2, 0, 1, 1}, nullptr, nullptr, 1}};
+    Sprite_t ring[3] = {
+        {{0, 0, 1, 1}, nullptr, &ring[1], 2},
+        {{1, 0, 1, 1}, nullptr, &ring[2], 3},
+        {{2, 0, 1, 1}, nullptr, nullptr, 1},
+    };
     Object_t fish{};
-    EXPECT_TRUE(Fish_Anim(&fish) == 0 && fish.sprite.frameCounter == 0); /* not animated: nothing moves */
-    fish.sprite.animated = 1, fish.sprite.current = &ring[0], fish.sprite.frameCounter = -2;
-    std::vector<int> shown;
+    const auto shown = [&] {
+        return "showing " + std::to_string(fish.sprite.src.x) + ", counter " + std::to_string(fish.sprite.frameCounter);
+    };
+    Transcript t("fish_anim");
+    SAY(t, Fish_Anim(&fish)); /* not animated: nothing moves */
+    t.Note(shown());
+    fish.sprite.animated = 1;
+    fish.sprite.current = &ring[0];
+    fish.sprite.frameCounter = -2;
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(Fish_Anim(&fish), 0);
-        shown.push_back(fish.sprite.src.x * 10 + fish.sprite.frameCounter);
+        SAY(t, Fish_Anim(&fish));
+        t.Note(shown());
     }
-    EXPECT_EQ(shown, (std::vector<int>{-1, 7, 8, 9, 19}));
-    LogCapture log;
-    EXPECT_EQ(Fish_Anim(&fish) + Fish_Anim(nullptr), -2);
-    EXPECT_EQ(log.Take(), (Lines{"[ERROR] Bad next-sprite pointer in Animation."}));
+    SAY(t, Fish_Anim(&fish)); /* the last frame links nowhere */
+    SAY(t, Fish_Anim(nullptr));
 }
 
 TEST_F(FishClass, ClassLoadsAndLogDumpNamesNoBadKind) {
-    LogCapture log;
-    EXPECT_EQ(Class_LoadFish(), -1); /* no registry to take a class id from */
-    ASSERT_TRUE(Object_Begin() == 0 && Object_PushLoadForClass(Class_LoadFish) == 0 && Object_LoadClasses() == 0);
+    Transcript t("fish_dump");
+    SAY(t, Class_LoadFish()); /* no registry to take a class id from */
+    SAY(t, Object_Begin());
+    SAY(t, Object_PushLoadForClass(Class_LoadFish));
+    SAY(t, Object_LoadClasses());
     CollisionNames[COLLISION_FISH] = const_cast<char *>("COLLISION_FISH"); /* the other names stay unset */
     HandWorld w(2);
     Object_t &fish = w.fish(1);
-    ASSERT_EQ(Fish_Remake(&fish, w.get(), 1, 200, "sine_wide"), 0);
-    fish.id = 41, DataOf(fish)->age = 12;
-    log.Take();
-    for (int kind : std::vector<int>{COLLISION_FISH, COLLISION_HARM, -1, 6})
-        EXPECT_EQ((fish.collision = kind, Fish_LogDump(&fish)), 0);
-    EXPECT_EQ(Fish_LogDump(nullptr), -1);
-    const Lines lines = log.Take();
-    ASSERT_EQ(lines.size(), 23u);
-    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 5),
-        (Lines{"[INFO] Object dump for Class: Fish", "[INFO]   Base Data - ID: 41, x: 800.000000, y: 207.000000",
-            "[INFO]    Width: 32.000000, Height: 15.000000, Collision ID: COLLISION_FISH",
-            "[INFO]    Age: 12 ticks, Points: 800", "[INFO]    Speed: 7.000000, Speed2: 18.000000"}));
-    EXPECT_EQ(lines[7], "[INFO]    Width: 32.000000, Height: 15.000000, Collision ID: COLLISION_UNKNOWN");
-    EXPECT_EQ((Lines{lines[15], lines[21], lines[22]}),
-        (Lines{"[ERROR] Invalid collision value.", "[ERROR] Invalid collision value.", "[ERROR] Bad memory."}));
-    EXPECT_TRUE(InOrder(log.lines(), {"Invalid class ID assigned to: Fish", "@@Loaded class: Fish"}));
+    SAY(t, Fish_Remake(&fish, w.get(), 1, 200, "sine_wide"));
+    fish.id = 41;
+    DataOf(fish)->age = 12;
+    for (int kind : std::vector<int>{COLLISION_FISH, COLLISION_HARM, -1, 6}) {
+        fish.collision = kind;
+        SAY(t, Fish_LogDump(&fish));
+    }
+    SAY(t, Fish_LogDump(nullptr));
 }
 
 } // namespace
