@@ -1,73 +1,60 @@
-#include <regex>
-
 #include "test_support.h"
 
 namespace {
 
+using namespace fmtest;
+
 std::string Text(bstring b) { return b ? std::string(reinterpret_cast<char *>(b->data), b->length) : "<null>"; }
 
-void Unset() { bstring_destroy(RESOURCE_PATH), RESOURCE_PATH = nullptr; }
-
-/* The log with each line's place reduced to the function it names. */
-std::string Named(const fmtest::LogCapture &log) {
-    return std::regex_replace(log.text(), std::regex(R"(\(ashare/share_utils:(\w+)\(\):\d+: errno: \w+\) )"), "$1: ");
-}
-
-} // namespace
-
 TEST(ResourcePath, EveryBinBecomesResOnce) {
-    const char *rows[][2] = {{"games/finmaw/bin/", "games/finmaw/res/"}, {"bin/x/bin/", "res/x/res/"},
-        {"games/cabinet/bin/", "games/careset/res/"}, {"games/finmaw/", "games/finmaw/"}, {"games/BIN/", "games/BIN/"}};
-    for (const auto &r : rows) {
-        ASSERT_EQ(0, File_InitialiseResourcePathFrom(r[0])) << r[0];
-        EXPECT_EQ(1, File_InitialiseResourcePathFrom("other/bin/") + File_InitialiseResourcePath() - 1); /* set once */
-        bstring out = nullptr, got = File_GetResource_cstr("shark.bmp", &out);
-        EXPECT_EQ(got, out);
-        EXPECT_EQ(std::string(r[1]) + "shark.bmp", Text(got));
+    Transcript t("resource_bins");
+    for (const char *base : {"games/finmaw/bin/", "bin/x/bin/", "games/cabinet/bin/", "games/finmaw/", "games/BIN/"}) {
+        SAY(t, File_InitialiseResourcePathFrom(base));
+        SAY(t, File_InitialiseResourcePathFrom("other/bin/") + File_InitialiseResourcePath()); /* each 1: set once */
+        bstring out = nullptr;
+        bstring got = File_GetResource_cstr("shark.bmp", &out);
+        t.Note(std::string(base) + " gives " + Text(got) + (got == out ? ", also in out" : ", not in out"));
         bstring_destroy(got);
-        Unset();
+        bstring_destroy(RESOURCE_PATH);
+        RESOURCE_PATH = nullptr;
     }
 }
 
 TEST(ResourcePath, OutputsAndFailuresAndTheLinesNamingTheCaller) {
-    fmtest::LogCapture log;
-    EXPECT_EQ(-1, File_InitialiseResourcePathFrom(nullptr));
-    EXPECT_EQ(-1, fmtest::Starved(
-                      1, [] { return File_InitialiseResourcePathFrom("x/bin/"); }, 1));
+    Transcript t("resource_outputs");
+    SAY(t, File_InitialiseResourcePathFrom(nullptr));
+    SAY(t, Starved(
+               1, [] { return File_InitialiseResourcePathFrom("x/bin/"); }, 1));
     /* Only keeping the copy fails: initialisation passes, the path stays unset. */
-    EXPECT_EQ(0, fmtest::Starved(7, [] { return File_InitialiseResourcePathFrom("x/bin/"); }));
-    EXPECT_EQ(nullptr, RESOURCE_PATH);
-    ASSERT_EQ(0, File_InitialiseResourcePathFrom("dir/bin/"));
-    bstring name = bstring_from_cstr("fish_01.bmp"), out = bstring_from_cstr("an older path");
+    SAY(t, Starved(7, [] { return File_InitialiseResourcePathFrom("x/bin/"); }));
+    SAY(t, RESOURCE_PATH);
+    SAY(t, File_InitialiseResourcePathFrom("dir/bin/"));
+    bstring name = bstring_from_cstr("fish_01.bmp");
+    bstring out = bstring_from_cstr("an older path");
     const long live = Mem_TestLive();
-    EXPECT_EQ("dir/res/fish_01.bmp", Text(File_GetResource(name, &out)));
-    EXPECT_EQ(live, Mem_TestLive()); /* the old string was released */
-    EXPECT_EQ("dir/res/font.bmp", Text(File_GetResource_cstr("font.bmp", &out)));
-    bstring_destroy(out), bstring_destroy(name), out = nullptr;
-    EXPECT_EQ(nullptr, File_GetResource(nullptr, &out));
-    EXPECT_EQ(errno, 0); /* each error line resets it */
-    EXPECT_EQ(nullptr, fmtest::Starved(
-                           1, [&] { return File_GetResource_cstr("a.bmp", &out); }, 1));
-    EXPECT_EQ(nullptr, out);
-    const std::string warn = "Out bstring exists, destroying to avoid memory leaks\n";
-    EXPECT_EQ(Named(log), "[ERROR] File_InitialiseResourcePath: SDL could not setup the base path on this system.\n"
-                          "[ERROR] File_InitialiseResourcePath: bstring find and replace failed.\n"
-                          "[WARN] File_GetResource: " +
-                              warn + "[WARN] File_GetResource_cstr: " + warn +
-                              "[ERROR] File_GetResource: Invalid input: path bstring cannot be NULL.\n"
-                              "[ERROR] File_GetResource_cstr: Failed to copy RESOURCE_PATH.\n");
+    SAY(t, Text(File_GetResource(name, &out)));
+    SAY(t, Mem_TestLive() - live); /* the old string was released */
+    SAY(t, Text(File_GetResource_cstr("font.bmp", &out)));
+    bstring_destroy(out);
+    bstring_destroy(name);
+    out = nullptr;
+    SAY(t, File_GetResource(nullptr, &out) == nullptr && errno == 0); /* each error line resets errno */
+    SAY(t, Starved(
+               1, [&] { return File_GetResource_cstr("a.bmp", &out); }, 1));
+    SAY(t, out);
 }
 
 TEST(ResourcePath, CStringConvertKeepsEveryByte) {
-    fmtest::LogCapture log;
+    Transcript t("resource_convert");
     char *out = nullptr;
     bstring z = bstring_from_cstr("");
-    ASSERT_EQ(0, bstring_append_block(z, "a\0b", 3));
-    ASSERT_EQ(0, Util_CString_Convert(z, &out));
-    ASSERT_TRUE(out && memcmp(out, "a\0b\0", 4) == 0);
-    EXPECT_EQ(-1, fmtest::Starved(1, [&] { return Util_CString_Convert(z, &out); })); /* the old string is released */
-    EXPECT_EQ(nullptr, out);
-    EXPECT_EQ(-1, Util_CString_Convert(nullptr, &out));
+    SAY(t, bstring_append_block(z, "a\0b", 3));
+    SAY(t, Util_CString_Convert(z, &out));
+    SAY(t, memcmp(out, "a\0b\0", 4) == 0);
+    SAY(t, Starved(1, [&] { return Util_CString_Convert(z, &out); })); /* the old string is released */
+    SAY(t, out);
+    SAY(t, Util_CString_Convert(nullptr, &out));
     bstring_destroy(z);
-    EXPECT_TRUE(fmtest::InOrder(log.lines(), {") Out of memory.", ") Invalid input: bstring input is NULL."}));
 }
+
+} // namespace
