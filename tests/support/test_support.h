@@ -53,13 +53,6 @@ inline Lines SplitLines(const std::string &text) {
     return lines;
 }
 
-/* True when the lines hold each needle, in this order (other lines between). */
-inline bool InOrder(const Lines &lines, const Lines &needles) {
-    size_t n = 0;
-    for (const auto &line : lines) n += n < needles.size() && line.find(needles[n]) != std::string::npos;
-    return n == needles.size();
-}
-
 /* What f returns while allocation number n from now on fails (and, with
  * all, every one after it); allocations succeed again afterwards. */
 template <class F>
@@ -117,27 +110,10 @@ public:
     }
     const fs::path &file() const { return file_; }
     Lines lines() const { return SplitLines(text()); }
-    bool contains(const std::string &s) const { return text().find(s) != std::string::npos; }
-    /* The lines other than DEBUG ones written since the last call, each as
-     * its level and message: "[ERROR] text" (where and errno left out), or
-     * with func, "[ERROR] Function: text". */
-    Lines Take(bool func = false) {
-        Lines all = lines(), out;
-        for (size_t i = taken_; i < all.size(); ++i) {
-            const std::string &l = all[i];
-            if (l.rfind("DEBUG", 0) == 0) continue;
-            const size_t at = l.find(") "), name = l.find(':') + 1;
-            const std::string where = func ? l.substr(name, l.find("()") - name) + ": " : "";
-            out.push_back(at == std::string::npos ? l : l.substr(0, l.find(' ')) + " " + where + l.substr(at + 2));
-        }
-        taken_ = all.size();
-        return out;
-    }
 
 private:
     TempDir dir_;
     fs::path file_ = dir_.path() / "capture.log";
-    size_t taken_ = 0;
 };
 
 const fs::path kTests = FINMAW_TESTS_DIR, kGolden = kTests / "golden";
