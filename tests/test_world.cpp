@@ -20,13 +20,15 @@ protected:
     World_t world{};
 };
 
-/* The world's records as a line: each fish slot's live flag and id, and the shark's. */
+/* The world's records as a line: each record's live flag, then "!" when it
+ * has no data, its id when that is not its index, its box's y when not 0. */
 std::string Layout(const World_t &w) {
     std::string out = std::to_string(w.fish_count) + " fish, next slot " + std::to_string(w.next_slot) + ", score " +
                       std::to_string(w.score) + ", " + std::to_string(w.entity_count) + " records:";
     for (int i = 0; i < w.entity_count; ++i) {
         const Object_t &o = w.entities[i];
         out += " " + std::to_string(w.alive[i]) + (o.data ? "" : "!") + (o.id == i ? "" : "#" + std::to_string(o.id));
+        out += o.hitbox.y == 0 ? "" : "@" + std::to_string(o.hitbox.y);
     }
     return out + (w.player == &w.entities[w.entity_count - 1] ? ", the shark last" : ", the shark elsewhere");
 }
