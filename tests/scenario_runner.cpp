@@ -382,7 +382,11 @@ int FaultGame(long fail_at) {
     Mem_TestReset(0, 0);
     std::string first = "";
     const Words keys[] = {
-        {"H", "Space", "Right", "Down", "P"}, {"P", "1", "2", "3", "4", "5", "6", "7", "8"}, {"9", "C"}, {"Escape"}};
+        {"H", "Space", "Right", "Down", "P"},
+        {"P", "1", "2", "3", "4", "5", "6", "7", "8"},
+        {"9", "C"},
+        {"Escape"},
+    };
     for (const Words &k : keys) {
         if (r.ended) break;
         Queue(k, SDL_KEYDOWN);

@@ -32,7 +32,13 @@ TEST(Bstring, ReplacementPositionsStayLocalUpToThirtyOne) {
     /* 31 occurrences and the closing entry fit the local slots, then the
      * list doubles: 63 fit in one heap list, 64 need a second. */
     Str a("a"), xy("XY");
-    for (auto [occurrences, allocations] : {std::pair{31, 0L}, {32, 1L}, {63, 1L}, {64, 2L}}) {
+    const std::pair<int, long> rows[] = {
+        {31, 0},
+        {32, 1},
+        {63, 1},
+        {64, 2},
+    };
+    for (auto [occurrences, allocations] : rows) {
         Str many(std::string(occurrences, 'a'));
         ASSERT_EQ(bstring_reserve(many.b, 2 * occurrences + 1), 0); /* the buffer itself need not grow */
         Mem_TestReset(0, 0);

@@ -70,7 +70,13 @@ TEST_F(World, MadeFilledAndReleased) {
         t.Note("score " + std::to_string(score) + " becomes " + std::to_string(world.score));
     }
     int digits[6];
-    for (const auto &[score, n] : {std::pair{1234, 6}, {1234567, 6}, {-5, 2}, {987, 1}}) {
+    const std::pair<int, int> scores[] = {
+        {1234, 6},
+        {1234567, 6},
+        {-5, 2},
+        {987, 1},
+    };
+    for (const auto &[score, n] : scores) {
         SAY(t, World_GetScoreAsArray(score, digits, n));
         t.Note("lowest first: " + std::accumulate(digits, digits + n, std::string(),
                                       [](const std::string &s, int d) { return s + " " + std::to_string(d); }));
