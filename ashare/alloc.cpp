@@ -1,5 +1,6 @@
 #include "ashare/alloc.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -9,13 +10,17 @@ long g_fail_at = 0;
 int g_fail_all = 0;
 long g_live = 0;
 
-/* True when this request is to fail. */
+/* True when this request is to fail; it then sets errno as a failing
+ * malloc does, so the log lines that follow read as a real failure's. */
 bool NextFails()
 {
     ++g_count;
     if (g_fail_at <= 0)
         return false;
-    return g_count == g_fail_at || (g_fail_all && g_count > g_fail_at);
+    const bool fails = g_count == g_fail_at || (g_fail_all && g_count > g_fail_at);
+    if (fails)
+        errno = ENOMEM;
+    return fails;
 }
 
 /* Counts a fresh block that was handed out. */

@@ -356,6 +356,7 @@ void Catalogue(Run &r) {
         const FishTemplate *t = Fish_GetTemplate(type);
         const FishData *d = Fish_GetData(type);
         if (!t || !d) {
+    const LogOff off;
             r.out << name << ": missing\n";
             continue;
         }
@@ -507,6 +508,7 @@ const std::map<std::string, Command> kCommands = {
     {"hide", {[](Run &r, const Words &) { r.hide_run = true; }, true}},
     {"start", {[](Run &r, const Words &) {
                    Start(r);
+    const LogOff off;
                    r.out << "start-up "
                          << (r.started ? "succeeded"
                                        : "failed with " + std::to_string(r.startup) + ", status " +
@@ -516,7 +518,7 @@ const std::map<std::string, Command> kCommands = {
                   false}},
     {"press", {[](Run &, const Words &a) { Queue(a, SDL_KEYDOWN); }, false}},
     {"release", {[](Run &, const Words &a) { Queue(a, SDL_KEYUP); }, false}},
-    {"close", {[](Run &, const Words &) {
+    {"close", {[](Run &, const Words &) { /* as SDL sends it for the last window's button */
                    SDL_Event e{SDL_WINDOWEVENT};
                    e.window.event = SDL_WINDOWEVENT_CLOSE;
                    SDL_PushEvent(&e);
@@ -539,6 +541,8 @@ const std::map<std::string, Command> kCommands = {
                   const std::string snap = Snap(*r.g, r.frame);
                   r.out << (a.empty() ? snap : snap.substr(0, snap.find('\n') + 1));
               },
+                   e.type = SDL_QUIT;
+                   SDL_PushEvent(&e);
                  true}},
     {"sprites", {[](Run &r, const Words &) { Sprites(r); }, false}},
     {"catalogue", {[](Run &r, const Words &) { Catalogue(r); }, false}},

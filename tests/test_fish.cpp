@@ -106,11 +106,12 @@ TEST(FishAnim, StepsThroughTheRingByFrameTimeAndStopsAtABrokenLink) {
         return "showing " + std::to_string(fish.sprite.src.x) + ", counter " + std::to_string(fish.sprite.frameCounter);
     };
     Transcript t("fish_anim");
+    t.Note("a ring of frames 0, 1 and 2, whose frame times are 2, 3 and 1, the last linking nowhere");
     SAY(t, Fish_Anim(&fish)); /* not animated: nothing moves */
     t.Note(shown());
     fish.sprite.animated = 1;
     fish.sprite.current = &ring[0];
-    fish.sprite.frameCounter = -2;
+    fish.sprite.frameCounter = 2; /* as the first frame, just made current, leaves it */
     for (int i = 0; i < 5; ++i) {
         SAY(t, Fish_Anim(&fish));
         t.Note(shown());

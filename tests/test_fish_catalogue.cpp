@@ -22,8 +22,12 @@ TEST(FishCatalogue, RefusalsAddNothingAndOneTypeFillsIt) {
     SAY(t, Fish_Load_Init(1)); /* the refusal left it uninitialised */
     SAY(t, Fish_Load_Init(10));
     SAY(t, Fish_AICount());
-    const FishAI_t routines[] = {fish_ai_null, fish_ai_horizontal, fish_ai_sine, fish_ai_sword, fish_ai_crab, nullptr};
-    for (int ai = 0; ai <= 5; ++ai) SAY(t, Fish_GetAI(ai) == routines[ai]);
+    SAY(t, Fish_GetAI(0) == fish_ai_null);
+    SAY(t, Fish_GetAI(1) == fish_ai_horizontal);
+    SAY(t, Fish_GetAI(2) == fish_ai_sine);
+    SAY(t, Fish_GetAI(3) == fish_ai_sword);
+    SAY(t, Fish_GetAI(4) == fish_ai_crab);
+    SAY(t, Fish_GetAI(5) == nullptr);
     SAY(t, Fish_GetAI(-1));
     /* An animated type names an animation; no upper bound on the AI here: it is caught when a fish is made. */
     SAY(t, Plain("bad_anim", 2));

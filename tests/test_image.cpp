@@ -59,12 +59,13 @@ TEST_F(ImageTest, FailedAddsLeaveStoresUnchanged) {
     SAY(t, Image_Init(2, 2, 2));
     Mem_TestReset(0, 0);
     SAY(t, Image_LoadSpriteSheet("a.bmp", "probe", 1, 255, 0, 255));
-    const long per_load = Mem_TestCount();
+    const long per_load = SAY(t, Mem_TestCount());
     /* The path (a load's first allocation), its C copy, the name copy (its last). */
     for (long n : {1L, per_load - 1, per_load})
-        SAY(t, Starved(n, [] { return Image_LoadSpriteSheet("a.bmp", "s", 1, 255, 0, 255); }));
+        SAY(t.Let("n", n), Starved(n, [] { return Image_LoadSpriteSheet("a.bmp", "s", 1, 255, 0, 255); }));
     SAY(t, Starved(1, [] { return Image_AddSprite("p", 0, 0, 0, 1, 1); }));
-    for (long n : {1, 2}) SAY(t, Starved(n, [&] { return Image_AddAnimation("an", 1, &frame); })); /* list, name */
+    for (long n : {1, 2}) /* list, name */
+        SAY(t.Let("n", n), Starved(n, [&] { return Image_AddAnimation("an", 1, &frame); }));
     SAY(t, Image_AddSprite(nullptr, 0, 0, 0, 1, 1));
     SAY(t, Image_Get_SpriteSheet(nullptr, 1));
     SAY(t, Image_Get_Animation(nullptr, 0));
@@ -102,8 +103,9 @@ TEST_F(ImageTest, HeaderCheckRefusesPicturesTheirBytesCannotHold) {
         {10, 0x10036, 4, 78},
         {0, 0, 0, 30},
     };
-    SAY(t, Image_Init(static_cast<int>(std::size(rows)), 0, 0));
-    for (const auto &r : rows) {
+    const int sheets = static_cast<int>(std::size(rows));
+    SAY(t.Let("sheets", sheets), Image_Init(sheets, 0, 0));
+    for (const auto &[fields, cut] : rows) {
         std::string bytes = intact;
         for (int i = 0; i < r[2]; ++i) bytes[r[0] + i] = static_cast<char>(r[1] >> (8 * i));
         bytes.resize(r[3]);
@@ -134,8 +136,8 @@ TEST_F(ImageTest, KeyedSheetsUpTo128RowsWithoutAlphaAreRunLengthEncoded) {
         SAY(t, SDL_SaveBMP(s, (dir_.path() / "res" / "r.bmp").c_str()));
         SDL_FreeSurface(s);
         const std::string name = std::to_string(h) + " rows of " + SDL_GetPixelFormatName(format);
-        SAY(t, Image_LoadSpriteSheet("r.bmp", name.c_str(), key, 255, 0, 255));
-        SDL_Surface *sheet = SAY(t, Image_Get_SpriteSheet(name.c_str(), -1));
+        SAY(t.Let("name", name).Let("key", key), Image_LoadSpriteSheet("r.bmp", name.c_str(), key, 255, 0, 255));
+        SDL_Surface *sheet = SAY(t.Let("name", name), Image_Get_SpriteSheet(name.c_str(), -1));
         SAY(t, SDL_HasSurfaceRLE(sheet) == SDL_TRUE);
         SAY(t, SDL_HasColorKey(sheet) == SDL_TRUE);
     }

@@ -9,7 +9,7 @@ std::string Text(bstring b) { return b ? std::string(reinterpret_cast<char *>(b-
 TEST(ResourcePath, EveryBinBecomesResOnce) {
     Transcript t("resource_bins");
     for (const char *base : {"games/finmaw/bin/", "bin/x/bin/", "games/cabinet/bin/", "games/finmaw/", "games/BIN/"}) {
-        SAY(t, File_InitialiseResourcePathFrom(base));
+        SAY(t.Let("base", base), File_InitialiseResourcePathFrom(base));
         SAY(t, File_InitialiseResourcePathFrom("other/bin/") + File_InitialiseResourcePath()); /* each 1: set once */
         bstring out = nullptr;
         bstring got = File_GetResource_cstr("shark.bmp", &out);

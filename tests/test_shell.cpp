@@ -34,7 +34,7 @@ TEST(ShellSteps, RefuseWithoutAWindow) {
     SDL_Surface *screen = nullptr;
     LogCapture log;
     EXPECT_EQ(Main_InitWindow(&screen), -1);
-    EXPECT_NE(log.lines().back().find(") Failed to initialise SDL_Window: "), std::string::npos);
+    EXPECT_NE(log.text().find(") Failed to initialise SDL_Window: "), std::string::npos);
     EXPECT_EQ(Main_CreateHitboxRenderer(nullptr), nullptr);
     EXPECT_EQ(Main_CloseAll(nullptr), 0);
 }

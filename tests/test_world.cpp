@@ -35,13 +35,15 @@ std::string Layout(const World_t &w) {
 
 TEST_F(World, MadeFilledAndReleased) {
     Transcript t("world_made");
+    t.Note("layouts: each record's live flag, then ! if it has no data, #id if that is not its index, @y if not 0");
     const long live = Mem_TestLive();
     SAY(t, World_Create(&world, 4));
     SAY(t, World_SpawnPlayer(&world, 0, 200));
     SAY(t, World_GetPlayer(&world) == world.player);
     t.Note(Layout(world));
     SAY(t, World_SpawnFish(&world, 200, "goldfish"));
-    for (const char *type : {"horiz_slow", "crab", "sword", "sine_wide"}) SAY(t, World_SpawnFish(&world, 200, type));
+    for (const char *type : {"horiz_slow", "crab", "sword", "sine_wide"})
+        SAY(t.Let("type", type), World_SpawnFish(&world, 200, type));
     SAY(t, World_SpawnFish(&world, 200, "horiz_slow"));
     t.Note(Layout(world));
     world.alive[1] = 0; /* as a retiring fish leaves it */
@@ -77,7 +79,7 @@ TEST_F(World, MadeFilledAndReleased) {
         {987, 1},
     };
     for (const auto &[score, n] : scores) {
-        SAY(t, World_GetScoreAsArray(score, digits, n));
+        SAY(t.Let("score", score).Let("n", n), World_GetScoreAsArray(score, digits, n));
         t.Note("lowest first: " + std::accumulate(digits, digits + n, std::string(),
                                       [](const std::string &s, int d) { return s + " " + std::to_string(d); }));
     }
@@ -130,8 +132,8 @@ TEST_F(World, RefusalsAndFailures) {
     for (long n = 1; n <= 3; ++n) { /* the records, the flags, the first placeholder's data */
         World_t w{};
         t.Note("allocation " + std::to_string(n) + " failing:");
-        SAY(t, Starved(n, [&] { return World_Create(&w, 3); }));
-        World_Destroy(&w);
+        SAY(t.Let("n", n), Starved(n, [&] { return World_Create(&w, 3); }));
+        SAY(t, World_Destroy(&w));
     }
 }
 

@@ -199,27 +199,31 @@ int Fish_Update(Object_t *fish, World_t *world)
     return 0;
 }
 
-/* Frame stepping: frameCounter counts up by one per call, and a step is due
- * once it is 0 or more. A step reloads it with minus the new frame's
- * frameTime, so a frame with frameTime n stays for n calls. */
+/* Frame stepping: a frame becomes current with frameCounter loaded from
+ * its frameTime n, and the counter counts up by one a call; the next step
+ * is due once it has counted n more, so the frame stays for n calls (one,
+ * for a frame time below 1). */
 int Fish_Anim(Object_t *fish)
 {
-    if (!fish)
+    if (!fish) {
+        LOG_ERR("Bad memory.");
         return -1;
+    }
     SpriteState_t *state = &fish->sprite;
     if (state->animated == 0)
         return 0;
 
     state->frameCounter += 1;
-    if (state->frameCounter < 0)
+    const Sprite_t *current = state->current;
+    if (current && int64_t{state->frameCounter} - current->frameTime < current->frameTime)
         return 0;
-    Sprite_t *next = state->current ? state->current->next : nullptr;
+    Sprite_t *next = current ? current->next : nullptr;
     if (!next) {
         LOG_ERR("Bad next-sprite pointer in Animation.");
         return -1;
     }
     Image_SetSprite(state, next);
-    state->frameCounter = -next->frameTime;
+    state->frameCounter = next->frameTime;
     return 0;
 }
 

@@ -191,8 +191,10 @@ int Player_CheckCollision(Object_t *entity, struct World_t *world)
 
 int PlayerShark_Init(Object_t *shark, va_list args)
 {
-    if (!shark)
+    if (!shark) {
+        LOG_ERR("Bad parameters - NULL passed!");
         return -1;
+    }
     /* Stop at the first missing entry: it may be the list's end. */
     const int *start_x = static_cast<const int *>(va_arg(args, void *));
     if (!start_x) {

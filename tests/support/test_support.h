@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -118,6 +119,18 @@ private:
 
 const fs::path kTests = FINMAW_TESTS_DIR, kGolden = kTests / "golden";
 
+/* The log stream off for the scope: a test's own look-ups stay out of the
+ * game's log. */
+class LogOff {
+public:
+    LogOff() : stream_(LOG_STREAM) { LOG_STREAM = nullptr; }
+    ~LogOff() { LOG_STREAM = stream_; }
+    LogOff(const LogOff &) = delete;
+
+private:
+    FILE *stream_;
+};
+
 /* Expected outputs are data: golden is compared with header + actual, or,
  * with FINMAW_UPDATE_GOLDEN=1 (never under CI), rewritten from them. A
  * mismatch fails with diff -u of the file against this run's, which stays
@@ -180,7 +193,9 @@ inline std::string Masked(const fs::path &log, const fs::path &work) { return Co
  * the test wrote it (SAY), what it returned, and the log lines it wrote;
  * compared at the end of the scope with tests/golden/unit/NAME.txt. The
  * results are read once there, against what the game must do, instead of
- * being restated in the test. */
+ * being restated in the test. Every line logged in the scope is shown:
+ * lines the test's own steps logged between calls, and those of the
+ * objects that end with the scope, under a heading of their own. */
 class Transcript {
 public:
     explicit Transcript(std::string name) : name_(std::move(name)) {}
@@ -189,49 +204,81 @@ public:
         const Lines log = MaskedLines(log_.file());
         std::string out;
         size_t from = 0;
+        const auto lines = [&](size_t to, const std::string &heading) {
+            const Lines part(log.begin() + static_cast<long>(std::min(from, to)), log.begin() + static_cast<long>(to));
+            from = std::max(from, to);
+            return part.empty() ? "" : heading + Compressed(part, "  ");
+        };
         for (const Entry &e : entries_) {
-            const std::string lines = Compressed(
-                Lines(log.begin() + static_cast<long>(from), log.begin() + static_cast<long>(e.lines)), "  ");
-            out += e.note ? lines + e.text : e.text + lines;
-            from = e.lines;
+            out += lines(e.begin, "logged between calls:\n");
+            out += e.text + lines(e.end, "");
         }
+        out += lines(log.size(), "logged as the scope ended:\n");
         ExpectGolden(kGolden / "unit" / (name_ + ".txt"), "", out);
     }
     Transcript(const Transcript &) = delete;
 
     /* A line of the test's own: what the calls after it are about, or a state. */
-    void Note(const std::string &text) { entries_.push_back({text + "\n", log_.lines().size(), true}); }
+    void Note(const std::string &text) {
+        const size_t now = log_.lines().size();
+        entries_.push_back({text + "\n", now, now});
+    }
+    /* The next call's text shows text where it names the variable name,
+     * for calls made in a loop. */
+    template <class T>
+    Transcript &Let(const std::string &name, const T &value) {
+        std::ostringstream text;
+        if constexpr (std::is_convertible_v<T, const char *> || std::is_same_v<T, std::string>)
+            text << '"' << value << '"';
+        else
+            text << value;
+        lets_.emplace_back(name, text.str());
+        return *this;
+    }
+    /* Marks where the next call's log lines begin. */
+    Transcript &Begin() {
+        begin_ = log_.lines().size();
+        return *this;
+    }
     template <class T>
     T Say(const char *call, T result) {
-        std::ostringstream text;
-        text << call << " -> ";
+        /* A call that the format split over lines is written on one. */
+        std::string text = std::regex_replace(call, std::regex(R"(\( )"), "(");
+        text = std::regex_replace(text, std::regex(R"( \))"), ")");
+        for (const auto &[name, value] : lets_)
+            text = std::regex_replace(text, std::regex("(^|[^\\w.>&])" + name + "\\b(\\.c_str\\(\\))?"), "$01" + value);
+        lets_.clear();
+        std::ostringstream line;
+        line << text << " -> ";
         if constexpr (std::is_same_v<T, bool>)
-            text << (result ? "true" : "false");
+            line << (result ? "true" : "false");
         else if constexpr (std::is_convertible_v<T, const char *>)
-            text << (result ? "\"" + std::string(result) + "\"" : "null");
+            line << (result ? "\"" + std::string(result) + "\"" : "null");
         else if constexpr (std::is_pointer_v<T>)
-            text << (result ? "a pointer" : "null");
+            line << (result ? "a pointer" : "null");
         else
-            text << result;
-        entries_.push_back({text.str() + "\n", log_.lines().size(), false});
+            line << result;
+        entries_.push_back({line.str() + "\n", begin_, log_.lines().size()});
         return result;
     }
 
 private:
-    /* A line of the transcript and the log's length when it was written: a
-     * call's log lines follow it, those written before a note precede it. */
+    /* A line of the transcript, and the log's length before and after
+     * what it reports: a call's lines follow it. */
     struct Entry {
         std::string text;
-        size_t lines;
-        bool note;
+        size_t begin;
+        size_t end;
     };
     std::string name_;
     LogCapture log_;
     std::vector<Entry> entries_;
+    std::vector<std::pair<std::string, std::string>> lets_;
+    size_t begin_ = 0;
 };
 
 /* Writes the call and its result into the transcript t. */
-#define SAY(t, ...) (t).Say(#__VA_ARGS__, (__VA_ARGS__))
+#define SAY(t, ...) (t).Begin().Say(#__VA_ARGS__, (__VA_ARGS__))
 
 } // namespace fmtest
 
