@@ -1,5 +1,6 @@
 #include "image.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 
@@ -89,41 +90,69 @@ void ReleasePaths(bstring *path, char **cpath)
     }
 }
 
-/* Whether an uncompressed BMP holds the pixel rows its header claims. SDL
- * sizes and clears the surface from the header before it reads a pixel, so
- * a corrupt header would cost gigabytes for a file it then rejects, and one
- * claiming 1 x 2147483647 pixels even comes back as an 8 GiB sheet.
- * Anything this check does not understand is left to SDL to judge. The
- * stream is left at its start. */
-bool BmpHoldsItsPixels(SDL_RWops *rw)
+/* Whether SDL may size a surface from this BMP's header. SDL allocates and
+ * clears the whole surface a header claims before it reads a pixel, and
+ * only then finds a compression it cannot read or rows that are not there,
+ * so a damaged header could cost gigabytes for a file SDL then rejects. A
+ * header is refused here unless SDL reads its kind and the file holds its
+ * pixels: every fixed-length row, or for run-length code at least two bytes
+ * for every 255 pixels (one run's most). What SDL refuses before it
+ * allocates (a file too short to be a BMP, no width, no bits a pixel) is
+ * left to it. The stream is left at its start. */
+bool BmpHeaderBounded(SDL_RWops *rw)
 {
-    Uint8 h[34];
+    /* Missing bytes read as zero, as they do for SDL. */
+    Uint8 h[34] = {};
     const Sint64 size = SDL_RWsize(rw);
-    const bool read = size > 0 && SDL_RWread(rw, h, sizeof h, 1) == 1;
+    const size_t got = size > 0 ? SDL_RWread(rw, h, 1, sizeof h) : 0;
     SDL_RWseek(rw, 0, RW_SEEK_SET);
-    if (!read || h[0] != 'B' || h[1] != 'M')
+    if (got < 2 || h[0] != 'B' || h[1] != 'M')
         return true;
-    auto u32 = [&h](int at) {
-        return static_cast<Uint32>(h[at]) | static_cast<Uint32>(h[at + 1]) << 8 |
-               static_cast<Uint32>(h[at + 2]) << 16 | static_cast<Uint32>(h[at + 3]) << 24;
+    auto u16 = [&h](int at) {
+        return static_cast<Uint32>(h[at]) | static_cast<Uint32>(h[at + 1]) << 8;
     };
+    auto u32 = [&u16](int at) { return u16(at) | u16(at + 2) << 16; };
     const Uint32 offset = u32(10);
     const Uint32 info_size = u32(14);
-    const Sint32 width = static_cast<Sint32>(u32(18));
-    const Sint32 height = static_cast<Sint32>(u32(22));
-    const Uint32 bpp = static_cast<Uint32>(h[28]) | static_cast<Uint32>(h[29]) << 8;
-    const Uint32 compression = u32(30);
-    /* Older headers have 16-bit sizes; compressed rows have no set length. */
-    if (info_size < 40 || (compression != 0 && compression != 3 && compression != 6))
-        return true;
+    /* The oldest header has 16-bit sizes and no compression field. */
+    const bool core = info_size == 12;
+    constexpr Uint32 kInfoSizes[] = {40, 52, 56, 64, 108, 124};
+    if (!core && std::ranges::count(kInfoSizes, info_size) == 0) {
+        SDL_SetError("BMP file claims an info header of %lu bytes, which no BMP has",
+                     static_cast<unsigned long>(info_size));
+        return false;
+    }
+    const Sint32 width = core ? static_cast<Sint32>(u16(18)) : static_cast<Sint32>(u32(18));
+    const Sint32 height = core ? static_cast<Sint32>(u16(20)) : static_cast<Sint32>(u32(22));
+    const Uint32 bpp = core ? u16(24) : u16(28);
+    const Uint32 compression = core ? 0 : u32(30);
+    /* SDL reads plain rows (0), run-length code of 8 and 4 bits (1, 2) and
+     * rows with colour masks (3, and 6 with an alpha mask, read as plain). */
+    if (compression > 3 && compression != 6) {
+        SDL_SetError("BMP file claims compression %lu, which SDL cannot read",
+                     static_cast<unsigned long>(compression));
+        return false;
+    }
+    const bool rle = compression == 1 || compression == 2;
+    if (rle && bpp != (compression == 1 ? 8u : 4u)) {
+        SDL_SetError("BMP file claims run-length code of %lu-bit pixels, which SDL cannot read",
+                     static_cast<unsigned long>(bpp));
+        return false;
+    }
     if (width <= 0 || height == 0 || height == INT32_MIN || bpp == 0)
         return true;
     const Uint64 rows = static_cast<Uint64>(height < 0 ? -static_cast<Sint64>(height) : height);
-    const Uint64 row_bytes = (static_cast<Uint64>(width) * bpp + 31) / 32 * 4;
     const Uint64 data = static_cast<Uint64>(size) > offset ? static_cast<Uint64>(size) - offset : 0;
-    /* The last row's padding may be missing. */
-    const Uint64 last_row = (static_cast<Uint64>(width) * bpp + 7) / 8;
-    if (data >= last_row && (data - last_row) / row_bytes >= rows - 1)
+    bool fits = false;
+    if (rle) {
+        fits = (rows * static_cast<Uint64>(width) + 254) / 255 * 2 <= data;
+    } else {
+        const Uint64 row_bytes = (static_cast<Uint64>(width) * bpp + 31) / 32 * 4;
+        /* The last row's padding may be missing. */
+        const Uint64 last_row = (static_cast<Uint64>(width) * bpp + 7) / 8;
+        fits = data >= last_row && (data - last_row) / row_bytes >= rows - 1;
+    }
+    if (fits)
         return true;
     SDL_SetError("BMP file claims %dx%d pixels, more than its %lld bytes hold",
                  static_cast<int>(width), static_cast<int>(height), static_cast<long long>(size));
@@ -146,7 +175,7 @@ SDL_Surface *LoadSheetSurface(const char *file, bstring *path, char **cpath)
     /* Decoding a null stream would replace the reason it could not be
      * opened with a complaint about the null argument. */
     SDL_RWops *rw = SDL_RWFromFile(*cpath, "rb");
-    if (rw && !BmpHoldsItsPixels(rw)) {
+    if (rw && !BmpHeaderBounded(rw)) {
         SDL_RWclose(rw);
         rw = nullptr;
     }

@@ -22,10 +22,11 @@
  *                               (with "world", its first line alone)
  *   sprites / catalogue         write the sprites the image store cut / the
  *                               fish types loaded and the keys that spawn them
- *   fault picture FILE|* KIND|* / fault alloc * / fault env NAME VALUE /
+ *   fault picture FILE|* KIND|* / fault picture FILE header INFO W H COMPRESSION /
+ *   fault alloc * / fault env NAME VALUE /
  *   fault folder NAME...        one short game in a forked child, in a folder
  *                               of its own, with the fault made first (a
- *                               spoiled picture, allocation N failing, a
+ *                               spoiled picture or header, allocation N failing, a
  *                               variable set, a folder where a log goes); "*"
  *                               plays one child for each; one line a child
  * After the last command the game shuts down as the loop's end would. The
@@ -194,6 +195,18 @@ const std::map<std::string, std::function<void(const fs::path &)>> kSpoilers = {
         }},
 };
 
+/* A picture's header given an info-header size, a width, a height and a
+ * compression, each written little-endian where a BMP keeps it. */
+void SpoilHeader(const fs::path &picture, const Words &values) {
+    std::fstream file(picture, std::ios::in | std::ios::out | std::ios::binary);
+    const int offsets[] = {14, 18, 22, 30};
+    for (size_t i = 0; i < values.size(); ++i) {
+        const auto value = static_cast<uint32_t>(std::stoll(values[i]));
+        const char bytes[] = {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
+        file.seekp(offsets[i]).write(bytes, 4);
+    }
+}
+
 /* One game being played by a script. */
 struct Run {
     fs::path dir;
@@ -343,6 +356,7 @@ void RandomPlay(Run &r, int frames, unsigned seed) {
 
 /* The fish types loaded, by key and then the placeholder's. */
 void Catalogue(Run &r) {
+    const LogOff off;
     Words names;
     for (SDL_Keycode k = SDLK_0; k <= SDLK_9; ++k)
         if (const KeyBinding *b = Main_FindKey(k); b && b->action == KEY_SPAWN) {
@@ -356,7 +370,6 @@ void Catalogue(Run &r) {
         const FishTemplate *t = Fish_GetTemplate(type);
         const FishData *d = Fish_GetData(type);
         if (!t || !d) {
-    const LogOff off;
             r.out << name << ": missing\n";
             continue;
         }
@@ -469,6 +482,12 @@ void Fault(Run &r, const Words &a) {
                      }
                  })
               << "\n";
+    else if (what == "picture" && a.size() == 7 && a[2] == "header")
+        r.out << a[1] << " with info header " << a[3] << ", " << a[4] << " x " << a[5] << ", compression " << a[6]
+              << ": " << FaultLine([&](const fs::path &d) {
+                     SpoilHeader(d / "res" / a[1], {a.begin() + 3, a.end()});
+                 })
+              << "\n";
     else if (what == "picture" && a.size() == 3) {
         for (const ManifestSheet &sheet : kManifestSheets)
             for (const auto &[kind, spoil] : kSpoilers)
@@ -489,6 +508,7 @@ void Frames(Run &r, const Words &a) {
 }
 
 void Sprites(Run &r) {
+    const LogOff off;
     for (const ManifestSprite &m : kManifestSprites) {
         const Sprite_t *sprite = Image_Get_Sprite(m.name, -1);
         r.out << m.name << ": " << (sprite ? Box(sprite->rect) : "none") << " of a "
@@ -508,7 +528,6 @@ const std::map<std::string, Command> kCommands = {
     {"hide", {[](Run &r, const Words &) { r.hide_run = true; }, true}},
     {"start", {[](Run &r, const Words &) {
                    Start(r);
-    const LogOff off;
                    r.out << "start-up "
                          << (r.started ? "succeeded"
                                        : "failed with " + std::to_string(r.startup) + ", status " +
@@ -521,6 +540,8 @@ const std::map<std::string, Command> kCommands = {
     {"close", {[](Run &, const Words &) { /* as SDL sends it for the last window's button */
                    SDL_Event e{SDL_WINDOWEVENT};
                    e.window.event = SDL_WINDOWEVENT_CLOSE;
+                   SDL_PushEvent(&e);
+                   e.type = SDL_QUIT;
                    SDL_PushEvent(&e);
                },
                   false}},
@@ -541,8 +562,6 @@ const std::map<std::string, Command> kCommands = {
                   const std::string snap = Snap(*r.g, r.frame);
                   r.out << (a.empty() ? snap : snap.substr(0, snap.find('\n') + 1));
               },
-                   e.type = SDL_QUIT;
-                   SDL_PushEvent(&e);
                  true}},
     {"sprites", {[](Run &r, const Words &) { Sprites(r); }, false}},
     {"catalogue", {[](Run &r, const Words &) { Catalogue(r); }, false}},

@@ -72,12 +72,27 @@ TEST_F(ImageTest, FailedAddsLeaveStoresUnchanged) {
     SAY(t, Image_Get_Sprite(nullptr, 0));
 }
 
-/* A 3 x 2, 24-bit picture (rows of 12 bytes, 9 of them pixels) with a
- * header field replaced and the file cut: whether the sheet load's header
- * check refuses it. Cut files whose header claims more rows than the bytes
- * hold are refused before SDL sizes a surface for them; anything else is
- * left to SDL, whose verdicts and wording change between its versions. */
-TEST_F(ImageTest, HeaderCheckRefusesPicturesTheirBytesCannotHold) {
+/* A BMP header field: its name, where it lies and how many bytes it takes. */
+struct Field {
+    const char *name;
+    int at;
+    int bytes;
+};
+const Field kPixelOffset{"pixel data offset", 10, 4};
+const Field kInfoSize{"info header size", 14, 4};
+const Field kWidth{"width", 18, 4};
+const Field kHeight{"height", 22, 4};
+const Field kBits{"bits a pixel", 28, 2};
+const Field kCompression{"compression", 30, 4};
+const Field kCoreHeight{"height in a 12-byte header", 20, 2};
+const Field kCoreBits{"bits a pixel in a 12-byte header", 24, 2};
+
+/* A 3 x 2, 24-bit picture (rows of 12 bytes, 9 of them pixels, from byte
+ * 54) with header fields replaced and the file cut: whether the sheet
+ * load's header check refuses it before SDL sizes a surface. What it lets
+ * through is SDL's to judge, whose verdicts and wording change between its
+ * versions. */
+TEST_F(ImageTest, HeaderCheckRefusesWhatTheFileCannotHold) {
     Transcript t("image_header_check");
     const fs::path file = dir_.path() / "res" / "p.bmp";
     SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, 3, 2, 24, SDL_PIXELFORMAT_RGB24);
@@ -85,39 +100,52 @@ TEST_F(ImageTest, HeaderCheckRefusesPicturesTheirBytesCannotHold) {
     SDL_FreeSurface(s);
     const std::string intact = ReadFile(file);
     SAY(t, intact.size());
-    /* A field's offset, its new value and its width in bytes, then the length the file is cut to. */
-    const long rows[][4] = {
-        {22, -2, 4, 78},
-        {0, 0, 0, 75},
-        {0, 0, 0, 74},
-        {22, -2, 4, 74},
-        {30, 3, 4, 74},
-        {30, 6, 4, 74},
-        {30, 7, 4, 74},
-        {30, 1, 4, 74},
-        {14, 39, 4, 74},
-        {28, 0, 2, 74},
-        {18, 0, 4, 74},
-        {22, 0, 4, 74},
-        {22, 0x80000000, 4, 74},
-        {10, 0x10036, 4, 78},
-        {0, 0, 0, 30},
+    /* The fields set, then the length the file is cut to. */
+    const std::pair<std::vector<std::pair<Field, long>>, size_t> rows[] = {
+        {{{kHeight, -2}}, 78},
+        {{}, 75},
+        {{}, 74},
+        {{}, 30},
+        {{{kHeight, -2}}, 74},
+        {{{kPixelOffset, 0x10036}}, 78},
+        {{{kCompression, 3}}, 74},
+        {{{kCompression, 6}}, 74},
+        {{{kCompression, 4}}, 78},
+        {{{kCompression, 7}}, 78},
+        {{{kCompression, 1}}, 78},
+        {{{kCompression, 2}, {kBits, 4}}, 78},
+        {{{kCompression, 1}, {kBits, 8}, {kHeight, 1020}}, 78},
+        {{{kCompression, 1}, {kBits, 8}, {kHeight, 1021}}, 78},
+        {{{kInfoSize, 39}}, 78},
+        {{{kInfoSize, 41}}, 78},
+        {{{kInfoSize, 52}}, 78},
+        {{{kInfoSize, 56}}, 78},
+        {{{kInfoSize, 64}}, 78},
+        {{{kInfoSize, 108}}, 78},
+        {{{kInfoSize, 124}}, 78},
+        {{{kInfoSize, 12}, {kCoreHeight, 2}, {kCoreBits, 24}}, 78},
+        {{{kInfoSize, 12}, {kCoreHeight, 3}, {kCoreBits, 24}}, 78},
+        {{{kBits, 0}}, 74},
+        {{{kWidth, 0}}, 74},
+        {{{kHeight, 0}}, 74},
+        {{{kHeight, INT32_MIN}}, 74},
     };
     const int sheets = static_cast<int>(std::size(rows));
     SAY(t.Let("sheets", sheets), Image_Init(sheets, 0, 0));
     for (const auto &[fields, cut] : rows) {
         std::string bytes = intact;
-        for (int i = 0; i < r[2]; ++i) bytes[r[0] + i] = static_cast<char>(r[1] >> (8 * i));
-        bytes.resize(r[3]);
+        std::string set;
+        for (const auto &[field, value] : fields) {
+            for (int i = 0; i < field.bytes; ++i) bytes[field.at + i] = static_cast<char>(value >> (8 * i));
+            set += std::string(field.name) + " " + std::to_string(value) + ", ";
+        }
+        bytes.resize(cut);
         std::ofstream(file, std::ios::binary) << bytes;
-        FILE *log = LOG_STREAM;
-        LOG_STREAM = nullptr; /* its lines would carry SDL's own wording */
+        const LogOff off; /* its lines would carry SDL's own wording */
         const bool refused = Image_LoadSpriteSheet("p.bmp", "p", 0, 0, 0, 0) != 0;
-        LOG_STREAM = log;
         const std::string said = SDL_GetError();
         const bool ours = refused && said.rfind("BMP file claims ", 0) == 0;
-        t.Note(std::to_string(r[2]) + " bytes at " + std::to_string(r[0]) + " = " + std::to_string(r[1]) + ", cut to " +
-               std::to_string(r[3]) + ": " + (ours ? said : "left to SDL"));
+        t.Note(set + "cut to " + std::to_string(cut) + " bytes: " + (ours ? said : "left to SDL"));
     }
 }
 
