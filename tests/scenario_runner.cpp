@@ -22,13 +22,15 @@
  *                               (with "world", its first line alone)
  *   sprites / catalogue         write the sprites the image store cut / the
  *                               fish types loaded and the keys that spawn them
- *   fault picture FILE|* KIND|* / fault picture FILE header INFO W H COMPRESSION /
+ *   fault picture FILE|* KIND|* / fault picture FILE as SEED /
  *   fault alloc * / fault env NAME VALUE /
  *   fault folder NAME...        one short game in a forked child, in a folder
  *                               of its own, with the fault made first (a
- *                               spoiled picture or header, allocation N failing, a
- *                               variable set, a folder where a log goes); "*"
- *                               plays one child for each; one line a child
+ *                               spoiled picture or the fuzzer's SEED from
+ *                               tests/fuzz/corpus/picture, allocation N
+ *                               failing, a variable set, a folder where a
+ *                               log goes); "*" plays one child for each; one
+ *                               line a child
  * After the last command the game shuts down as the loop's end would. The
  * transcript then says how many heap requests the frames made (none is the
  * rule) and holds both log files with the source line masked; the release
@@ -194,18 +196,6 @@ const std::map<std::string, std::function<void(const fs::path &)>> kSpoilers = {
             SDL_FreeSurface(s);
         }},
 };
-
-/* A picture's header given an info-header size, a width, a height and a
- * compression, each written little-endian where a BMP keeps it. */
-void SpoilHeader(const fs::path &picture, const Words &values) {
-    std::fstream file(picture, std::ios::in | std::ios::out | std::ios::binary);
-    const int offsets[] = {14, 18, 22, 30};
-    for (size_t i = 0; i < values.size(); ++i) {
-        const auto value = static_cast<uint32_t>(std::stoll(values[i]));
-        const char bytes[] = {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
-        file.seekp(offsets[i]).write(bytes, 4);
-    }
-}
 
 /* One game being played by a script. */
 struct Run {
@@ -387,8 +377,10 @@ void Catalogue(Run &r) {
 int FaultGame(long fail_at) {
     Run r;
     r.dir = fs::current_path();
-    /* Set before counting starts (start-up finds it set): it is kept for the process's life. */
-    File_InitialiseResourcePathFrom((r.dir / "res/").c_str());
+    /* Set before counting starts (start-up finds it set): it is kept for the process's life.
+     * Relative to the child's folder, so that the path's length, and with it the number of
+     * requests a path takes, is the same wherever the tests run. */
+    File_InitialiseResourcePathFrom("res/");
     const long baseline = Mem_TestLive();
     Mem_TestReset(fail_at, 0);
     Start(r);
@@ -482,12 +474,11 @@ void Fault(Run &r, const Words &a) {
                      }
                  })
               << "\n";
-    else if (what == "picture" && a.size() == 7 && a[2] == "header")
-        r.out << a[1] << " with info header " << a[3] << ", " << a[4] << " x " << a[5] << ", compression " << a[6]
-              << ": " << FaultLine([&](const fs::path &d) {
-                     SpoilHeader(d / "res" / a[1], {a.begin() + 3, a.end()});
-                 })
-              << "\n";
+    else if (what == "picture" && a.size() == 4 && a[2] == "as") /* a damaged picture kept as a fuzzer's seed */
+        r.out << a[1] << " as " << a[3] << ": " << FaultLine([&](const fs::path &d) {
+            fs::copy_file(
+                kTests / "fuzz/corpus/picture" / a[3], d / "res" / a[1], fs::copy_options::overwrite_existing);
+        }) << "\n";
     else if (what == "picture" && a.size() == 3) {
         for (const ManifestSheet &sheet : kManifestSheets)
             for (const auto &[kind, spoil] : kSpoilers)
