@@ -23,12 +23,12 @@
  *   sprites / catalogue         write the sprites the image store cut / the
  *                               fish types loaded and the keys that spawn them
  *   fault picture FILE|* KIND|* / fault picture FILE as SEED /
- *   fault alloc * / fault env NAME VALUE /
+ *   fault alloc * / fault sdl NAME / fault env NAME VALUE /
  *   fault folder NAME...        one short game in a forked child, in a folder
  *                               of its own, with the fault made first (a
  *                               spoiled picture or the fuzzer's SEED from
  *                               tests/fuzz/corpus/picture, allocation N
- *                               failing, a variable set, a folder where a
+ *                               or an SDL call failing, a variable set, a folder where a
  *                               log goes); "*" plays one child for each; one
  *                               line a child
  * After the last command the game shuts down as the loop's end would. The
@@ -38,6 +38,8 @@
  *
  * FINMAW_UPDATE_GOLDEN=1 rewrites the expected files instead of comparing;
  * review the change with git diff. */
+#include <dlfcn.h>
+
 #include <atomic>
 #include <map>
 #include <numeric>
@@ -82,6 +84,28 @@ void *realloc(void *block, size_t size) noexcept {
 }
 }
 #endif
+
+/* The SDL calls a fault's child can make fail ("fault sdl NAME"): defined
+ * here, they stand in for SDL's own in the game's calls, and pass every
+ * other call on to SDL. */
+namespace {
+std::string g_sdl_fault;
+} // namespace
+#define FAILING_SDL(result, name, params, args, failed)                         \
+    extern "C" result name params {                                             \
+        if (g_sdl_fault == #name) {                                             \
+            SDL_SetError("%s failed in the test", #name);                       \
+            return failed;                                                      \
+        }                                                                       \
+        return reinterpret_cast<decltype(&name)>(dlsym(RTLD_NEXT, #name)) args; \
+    }
+FAILING_SDL(
+    SDL_Window *, SDL_CreateWindow, (const char *t, int x, int y, int w, int h, Uint32 f), (t, x, y, w, h, f), nullptr)
+FAILING_SDL(SDL_Surface *, SDL_GetWindowSurface, (SDL_Window * w), (w), nullptr)
+FAILING_SDL(SDL_Renderer *, SDL_CreateSoftwareRenderer, (SDL_Surface * s), (s), nullptr)
+FAILING_SDL(
+    int, SDL_SetRenderDrawColor, (SDL_Renderer * r, Uint8 cr, Uint8 cg, Uint8 cb, Uint8 ca), (r, cr, cg, cb, ca), -1)
+FAILING_SDL(int, SDL_RenderFillRect, (SDL_Renderer * r, const SDL_Rect *box), (r, box), -1)
 
 namespace {
 
@@ -461,6 +485,8 @@ void Fault(Run &r, const Words &a) {
     const std::string what = a.empty() ? "" : a[0];
     if (what == "alloc")
         FaultEveryAllocation(r);
+    else if (what == "sdl" && a.size() == 2)
+        r.out << a[1] << " failing: " << FaultLine([&](const fs::path &) { g_sdl_fault = a[1]; }) << "\n";
     else if (what == "env" && a.size() == 3)
         r.out << a[1] << "=" << a[2] << ": "
               << FaultLine([&](const fs::path &) { setenv(a[1].c_str(), a[2].c_str(), 1); }) << "\n";
