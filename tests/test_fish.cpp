@@ -126,13 +126,14 @@ TEST_F(FishClass, ClassLoadsAndLogDumpNamesNoBadKind) {
     SAY(t, Object_Begin());
     SAY(t, Object_PushLoadForClass(Class_LoadFish));
     SAY(t, Object_LoadClasses());
-    CollisionNames[COLLISION_FISH] = const_cast<char *>("COLLISION_FISH"); /* the other names stay unset */
+    CollisionNames[COLLISION_NULL] = const_cast<char *>("COLLISION_NULL"); /* the other names stay unset */
+    CollisionNames[COLLISION_FISH] = const_cast<char *>("COLLISION_FISH");
     HandWorld w(2);
     Object_t &fish = w.fish(1);
     SAY(t, Fish_Remake(&fish, w.get(), 1, 200, "sine_wide"));
     fish.id = 41;
     DataOf(fish)->age = 12;
-    for (int kind : std::vector<int>{COLLISION_FISH, COLLISION_HARM, -1, 6}) {
+    for (int kind : std::vector<int>{COLLISION_NULL, COLLISION_FISH, COLLISION_HARM, -1, 6}) {
         fish.collision = kind;
         SAY(t, Fish_LogDump(&fish));
     }

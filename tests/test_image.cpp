@@ -34,10 +34,11 @@ TEST_F(ImageTest, Animations) {
     Sprite_t f[3]{};
     for (int i = 0; i < 3; ++i) f[i].rect.x = i;
     f[1].frameTime = 7; /* frames keep the time of the sprite they copy */
-    SAY(t, Image_Init(1, 1, 4));
+    SAY(t, Image_Init(1, 1, 1));
     SAY(t, Image_AddAnimation("gap", 3, &f[0], static_cast<Sprite_t *>(nullptr), &f[2]));
     SAY(t, Image_AddAnimation("none", 0));
     SAY(t, Image_AddAnimation("swim", 3, &f[0], &f[1], &f[2]));
+    SAY(t, Image_AddAnimation("more", 1, &f[0]));          /* the store is full */
     Sprite_t *a = SAY(t, Image_Get_Animation(nullptr, 0)); /* the refused ones took no handle */
     SAY(t, a == Image_Get_Animation("swim", -1));
     SAY(t, a != &f[0] && f[0].next == nullptr); /* a copy: the caller's frames stay unlinked */

@@ -72,6 +72,10 @@ TEST_F(Shark, MadeAtItsStartWithItsBoxAndRefusingBadArguments) {
     SAY(t, CallInit(PlayerShark_Init, &o, &at, kEnd, kEnd));
     SAY(t, CallInit(PlayerShark_Init, &o, &at, &at, &at, kEnd));
     SAY(t, Starved(1, [&] { return CallInit(PlayerShark_Init, &o, &at, &at, kEnd); }));
+    SAY(t, PlayerShark_Update(nullptr, hw.get()));
+    SAY(t, PlayerShark_Update(&o, hw.get())); /* a record without its data */
+    SAY(t, Player_SetInput(INPUT_COUNT, 1));
+    SAY(t, Player_SetInput(INPUT_COUNT - 1, 1)); /* a code the shark does not read */
     SAY(t, PlayerShark_Anim(&o));
     SAY(t, PlayerShark_LogDump(&o));
     shark.hitbox = SDL_Rect{10, 20, 92, 18}; /* its own COLLISION: the half-open box */
