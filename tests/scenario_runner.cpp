@@ -5,7 +5,7 @@
  *
  * A script is one command a line; "#" lines at its top describe it and head
  * its transcript:
- *   picture FILE missing|text   spoil one of the pictures before start-up
+ *   picture FILE missing        take one of the pictures away before start-up
  *   start                       start-up; a failure goes straight to shutdown
  *   press KEY... / release KEY...  queue key events (SDL's key names)
  *   close                       the window's close button
@@ -22,7 +22,7 @@
  *                               (with "world", its first line alone)
  *   sprites / catalogue         write the sprites the image store cut / the
  *                               fish types loaded and the keys that spawn them
- *   fault picture FILE|* KIND|* / fault picture FILE as SEED /
+ *   fault picture FILE|* KIND|* / fault picture FILE|* as SEED /
  *   fault alloc * / fault sdl NAME / fault env NAME VALUE /
  *   fault folder NAME...        one short game in a forked child, in a folder
  *                               of its own, with the fault made first (a
@@ -202,23 +202,6 @@ const std::map<std::string, std::function<void(const fs::path &)>> kSpoilers = {
     {"missing", [](const fs::path &f) { fs::remove(f); }},
     {"empty", [](const fs::path &f) { std::ofstream(f, std::ios::trunc); }},
     {"short", [](const fs::path &f) { fs::resize_file(f, fs::file_size(f) / 2); }},
-    {"text",
-        [](const fs::path &f) { std::ofstream(f, std::ios::trunc) << "This is a plain text file, not a picture.\n"; }},
-    {"huge", /* width and height as large as int32 holds */
-        [](const fs::path &f) {
-            std::fstream(f, std::ios::in | std::ios::out).seekp(18).write("\xff\xff\xff\x7f\xff\xff\xff\x7f", 8);
-        }},
-    {"sliver", /* one pixel wide and as tall as int32 holds */
-        [](const fs::path &f) {
-            std::fstream(f, std::ios::in | std::ios::out).seekp(18).write("\x01\0\0\0\xff\xff\xff\x7f", 8);
-        }},
-    {"small", /* a valid 8 x 8 picture of one colour, too small for its sprites */
-        [](const fs::path &f) {
-            SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, 8, 8, 24, SDL_PIXELFORMAT_RGB24);
-            SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 1, 254, 3));
-            SDL_SaveBMP(s, f.c_str());
-            SDL_FreeSurface(s);
-        }},
 };
 
 /* One game being played by a script. */
@@ -500,12 +483,14 @@ void Fault(Run &r, const Words &a) {
                      }
                  })
               << "\n";
-    else if (what == "picture" && a.size() == 4 && a[2] == "as") /* a damaged picture kept as a fuzzer's seed */
-        r.out << a[1] << " as " << a[3] << ": " << FaultLine([&](const fs::path &d) {
-            fs::copy_file(
-                kTests / "fuzz/corpus/picture" / a[3], d / "res" / a[1], fs::copy_options::overwrite_existing);
-        }) << "\n";
-    else if (what == "picture" && a.size() == 3) {
+    else if (what == "picture" && a.size() == 4 && a[2] == "as") { /* a damaged picture kept as a fuzzer's seed */
+        for (const ManifestSheet &sheet : kManifestSheets)
+            if (a[1] == "*" || a[1] == sheet.file)
+                r.out << sheet.file << " as " << a[3] << ": " << FaultLine([&](const fs::path &d) {
+                    fs::copy_file(kTests / "fuzz/corpus/picture" / a[3], d / "res" / sheet.file,
+                        fs::copy_options::overwrite_existing);
+                }) << "\n";
+    } else if (what == "picture" && a.size() == 3) {
         for (const ManifestSheet &sheet : kManifestSheets)
             for (const auto &[kind, spoil] : kSpoilers)
                 if ((a[1] == "*" || a[1] == sheet.file) && (a[2] == "*" || a[2] == kind))
