@@ -570,10 +570,11 @@ const std::map<std::string, Command> kCommands = {
     {"fault", {Fault, true}},
 };
 
-/* Plays the script in a folder of its own and returns its transcript. */
+/* Plays the script in a folder of its own and returns its transcript; in a
+ * forked child, which never needs its working folder back. */
 std::string Play(const fs::path &script, std::string &header) {
     TempDir dir;
-    ChdirGuard cd(dir.path());
+    fs::current_path(dir.path());
     fs::copy(FINMAW_SOURCE_RES_DIR, dir.path() / "res");
     Run r;
     r.dir = dir.path();

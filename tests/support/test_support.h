@@ -85,20 +85,6 @@ private:
     fs::path path_;
 };
 
-/* Changes the working directory for the scope. */
-class ChdirGuard {
-public:
-    explicit ChdirGuard(const fs::path &to) : old_(fs::current_path()) { fs::current_path(to); }
-    ~ChdirGuard() {
-        std::error_code ec;
-        fs::current_path(old_, ec);
-    }
-    ChdirGuard(const ChdirGuard &) = delete;
-
-private:
-    fs::path old_;
-};
-
 /* The log stream pointed at a temporary file for the scope. */
 class LogCapture {
 public:
