@@ -20,9 +20,13 @@ if(NOT CPACK_FINMAW_LINK_DIR STREQUAL "games")
   endif()
 endif()
 
+# Copies keep their source's mode, which depends on how the tree was
+# unpacked (git archive writes 664); the package's files are 644 whatever.
+set(mode PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 set(doc ${usr}/share/doc/finmaw)
 file(MAKE_DIRECTORY ${doc})
 file(COPY_FILE ${CPACK_FINMAW_SOURCE_DIR}/packaging/debian/changelog ${doc}/changelog)
+file(CHMOD ${doc}/changelog ${mode})
 execute_process(COMMAND ${CPACK_FINMAW_GZIP} -9 -n -f ${doc}/changelog
   RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -32,3 +36,4 @@ endif()
 file(MAKE_DIRECTORY ${usr}/share/lintian/overrides)
 file(COPY_FILE ${CPACK_FINMAW_SOURCE_DIR}/packaging/debian/lintian-overrides
   ${usr}/share/lintian/overrides/finmaw)
+file(CHMOD ${usr}/share/lintian/overrides/finmaw ${mode})
