@@ -36,10 +36,10 @@
 #include "ashare/share_utils.h"
 #include "class/fish.h"
 #include "class/playershark.h"
-#include "full_load.h"
 #include "game.h"
 #include "game_main.h"
 #include "image.h"
+#include "load/full_load.h"
 #include "object.h"
 #include "world.h"
 

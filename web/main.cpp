@@ -4,7 +4,7 @@
  * that are due at the desktop's pace (pace.h).
  *
  * With "--bench N" (the page passes it for ?bench=N) the game is first
- * loaded as the frame benchmark loads it (bench/full_load.h), and N frames
+ * loaded as the frame benchmark loads it (load/full_load.h), and N frames
  * are timed with the browser's clock before play goes on. */
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "full_load.h"
 #include "game.h"
 #include "game_main.h"
+#include "load/full_load.h"
 #include "pace.h"
 
 namespace {

@@ -1,10 +1,10 @@
 /* The full load both frame figures are measured under, natively
- * (bench_frame.cpp) and in the browser (web/main.cpp), so that the two
+ * (bench/bench_frame.cpp) and in the browser (web/main.cpp), so that the two
  * compare: every fish slot live, refilled with the keys 1 to 8 in turn
  * after each frame, and the shark biting now and then so that fish are
  * eaten as well as swim off. */
-#ifndef FINMAW_BENCH_FULL_LOAD_H
-#define FINMAW_BENCH_FULL_LOAD_H
+#ifndef FINMAW_LOAD_FULL_LOAD_H
+#define FINMAW_LOAD_FULL_LOAD_H
 
 #include <stdint.h>
 

@@ -1,4 +1,4 @@
-#include "full_load.h"
+#include "load/full_load.h"
 
 #include <string.h>
 
