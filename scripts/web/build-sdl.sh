@@ -38,7 +38,8 @@ sdl_options=(
 
 log() { echo "build-sdl: $*" >&2; }
 
-patches=("$here/sdl-canvas-present.patch" "$here/sdl-keyed-blit.patch")
+patches=("$here/sdl-canvas-present.patch" "$here/sdl-keyed-blit.patch"
+         "$here/sdl-no-wheel-touch.patch")
 
 # Read whole: emcc fails on a pipe closed early.
 emcc_version=$(emcc --version)

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Browser test of the web build: makes dist/web/ with ./build-web, then
 # plays it in headless Chromium (scripts/web/browser-test.cjs): the window
-# play and its logs, two copies reloaded offline, gamepads, touch screens of
-# every shape, broken pictures, and the pace on 90 and 144 Hz displays and a
-# slowed CPU; the transfer, first-frame and full-load figures are printed
-# only. The native full-load frame comes from build/bin/finmaw_bench when
+# play and its logs, old caches, two copies reloaded offline, gamepads, touch
+# screens of every shape, broken pictures, and the pace on 90 and 144 Hz
+# displays, a 60 Hz one that misses animation frames and a slowed CPU; the
+# transfer, first-frame and full-load figures are printed only. The native full-load frame comes from build/bin/finmaw_bench when
 # ./run-tests has built it. playwright-core, which drives the browser, is installed from the
 # npm registry into the cache folder, never the tree.
 #
