@@ -39,9 +39,13 @@ FINMAW_WEB_PACKAGES=(emscripten cmake ninja-build dpkg-dev git zip)
 FINMAW_WEB_TEST_PACKAGES=(chromium)
 
 # Release artefacts (the Windows zip, the web bundle, the Debian package)
-# carry the last commit's date, never the time they were built.
-SOURCE_DATE_EPOCH=$("$(dirname "${BASH_SOURCE[0]}")/source-date-epoch.sh")
-export SOURCE_DATE_EPOCH
+# carry the last commit's date, never the time they were built: the scripts
+# that make them call this, and stop when there is no date. Playing and
+# testing need none.
+finmaw_release_date() {
+    SOURCE_DATE_EPOCH=$("$(dirname "${BASH_SOURCE[0]}")/source-date-epoch.sh")
+    export SOURCE_DATE_EPOCH
+}
 
 # Node.js and npm: the machine's own if it has them, Debian's otherwise.
 finmaw_need_node() {

@@ -1,6 +1,5 @@
 #include "image.h"
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 
@@ -117,7 +116,10 @@ bool BmpHeaderBounded(SDL_RWops *rw)
     /* The oldest header has 16-bit sizes and no compression field. */
     const bool core = info_size == 12;
     constexpr Uint32 kInfoSizes[] = {40, 52, 56, 64, 108, 124};
-    if (!core && std::ranges::count(kInfoSizes, info_size) == 0) {
+    bool known = core;
+    for (const Uint32 known_size : kInfoSizes)
+        known = known || info_size == known_size;
+    if (!known) {
         SDL_SetError("BMP file claims an info header of %lu bytes, which no BMP has",
                      static_cast<unsigned long>(info_size));
         return false;
