@@ -11,26 +11,21 @@
  *   close                       the window's close button
  *   frames N [every K]          N turns of the loop (drain events, one frame),
  *                               with a snap after every K
- *   random N SEED               N frames of seeded random keys, the world
- *                               checked after each; what held is written
  *   show startup.log            put the whole start-up log in the transcript
  *                               (it is there anyway when start-up fails)
- *   hide run.log                write only how many lines run.log has
  *   set score|health N          poke the world, as a cheat key would
  *   place SLOT|shark X Y        move a record's box
  *   snap [world]                write the world and what the screen shows
  *                               (with "world", its first line alone)
- *   sprites / catalogue         write the sprites the image store cut / the
- *                               fish types loaded and the keys that spawn them
  *   fault picture FILE|* KIND|* / fault picture FILE|* as SEED /
  *   fault alloc * / fault sdl NAME / fault env NAME VALUE /
  *   fault folder NAME...        one short game in a forked child, in a folder
  *                               of its own, with the fault made first (a
  *                               spoiled picture or the fuzzer's SEED from
- *                               tests/fuzz/corpus/picture, allocation N
- *                               or an SDL call failing, a variable set, a folder where a
- *                               log goes); "*" plays one child for each; one
- *                               line a child
+ *                               tests/fuzz/corpus/picture, allocation N or
+ *                               an SDL call failing, a variable set, a
+ *                               folder where a log goes); "*" plays one
+ *                               child for each; one line a child
  * After the last command the game shuts down as the loop's end would. The
  * transcript then says how many heap requests the frames made (none is the
  * rule) and holds both log files with the source line masked; the release
@@ -43,11 +38,9 @@
 #include <atomic>
 #include <map>
 #include <numeric>
-#include <random>
 
 #include "child_process.h"
 #include "class/fish.h"
-#include "class/fish_ai.h"
 #include "game_manifest.h"
 
 using namespace fmtest;
@@ -213,7 +206,7 @@ struct Run {
     int frame = 0;
     int startup = -100; /* what Game_Startup returned; this when never called */
     long heap = 0;      /* requests made by the frames */
-    bool tried = false, started = false, ended = false, show_startup = false, hide_run = false;
+    bool tried = false, started = false, ended = false, show_startup = false;
 };
 
 void Queue(const Words &keys, Uint32 type) {
@@ -272,109 +265,6 @@ void Start(Run &r) {
 int Finish(Run &r) {
     if (r.started && !r.g->running) Game_LogCleanEnd();
     return Game_Shutdown(r.g.get());
-}
-
-/* Where a fish may be after an update, given where it was before: on its
- * path while live, off the screen once its update retired it. */
-bool Placed(const Object_t &f, const Object_t &was, bool live) {
-    const SDL_Rect &p = f.hitbox, &o = was.hitbox;
-    const bool across = p.x >= -p.w && p.x <= 800;
-    if (f.UPDATE == fish_ai_sword) /* edges in from the left, then dashes right */
-        return live ? across && p.y == o.y : p.x > 800;
-    if (f.UPDATE == fish_ai_crab) /* drops down its column, taken at the first update */
-        return live ? (p.x == o.x || o.x == 800) && p.y >= -p.h && p.y <= 400 : p.y > 400;
-    if (f.UPDATE == fish_ai_sine) return live ? across && p.x < o.x && p.y >= -20 && p.y <= 280 : p.x < -p.w;
-    return f.UPDATE == fish_ai_horizontal && (live ? across && p.x < o.x && p.y == o.y : p.x < -p.w);
-}
-
-/* Each frame, each group of keys with its chance (another while its switch
- * is on), and the chance that it is a release. */
-struct RandomKeys {
-    double chance, when_on;
-    int Game_t::*on;
-    double up;
-    Words keys;
-};
-const RandomKeys kRandomKeys[] = {
-    {0.3, 0, nullptr, 0, {"1", "2", "3", "4", "5", "6", "7", "8"}},
-    {0.15, 0, nullptr, 0.5, {"Up", "Down", "Left", "Right", "W", "S", "A", "D", "Space"}},
-    {0.004, 0, nullptr, 0, {"H"}},
-    {0.002, 0.01, &Game_t::hitbox_view, 0, {"C"}},
-    {0.01, 0, nullptr, 0.5, {"9", "0", "Return", "X"}},
-    {0.01, 0, nullptr, 1, {"Escape", "1", "8", "C", "H"}},
-};
-
-/* Frames of seeded random keys; after each, the fish count matches the live
- * flags, the shark is the last record and live, every fish is where its
- * pattern allows (gone once eaten) and the score is
- * the frame start's clamp plus the points eaten. */
-void RandomPlay(Run &r, int frames, unsigned seed) {
-    World_t &w = r.g->world;
-    std::mt19937 rng(seed);
-    auto chance = [&](double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(rng) < p; };
-    long held = 0, eaten = 0, left = 0, full = 0;
-    std::string first_failure;
-    for (int n = 0; n < frames && !r.ended; ++n) {
-        if (chance(0.0005)) /* a number key held down, repeating until the world is full */
-            Queue(Words(80 + rng() % 200, std::to_string(1 + rng() % 8)), SDL_KEYDOWN);
-        for (const RandomKeys &k : kRandomKeys)
-            if (chance(k.on && r.g.get()->*k.on ? k.when_on : k.chance))
-                Queue({k.keys[rng() % k.keys.size()]}, chance(k.up) ? SDL_KEYUP : SDL_KEYDOWN);
-        if (n % 12500 == 12499) w.score = n % 25000 < 12500 ? WORLD_SCORE_MAX - 40 : -7; /* either edge */
-        Drain(r);
-        const std::vector<Object_t> was(w.entities, w.entities + GAME_MAX_FISH);
-        const std::vector<int> was_live(w.alive, w.alive + GAME_MAX_FISH);
-        const int before = w.score;
-        full += w.fish_count == GAME_MAX_FISH;
-        Step(r);
-        std::vector<std::string> failed;
-        long expected = std::clamp(before, 0, WORLD_SCORE_MAX);
-        for (int i = 0; i < GAME_MAX_FISH; ++i) {
-            if (was_live[i] != 1) continue;
-            const Object_t &f = w.entities[i];
-            const auto &d = *static_cast<const FishData *>(f.data);
-            const bool bitten = was[i].dead == 1, gone = !bitten && w.alive[i] == 0;
-            if (!(bitten ? w.alive[i] == 0 && d.eaten == 1 : Placed(f, was[i], !gone)))
-                failed.push_back("fish " + std::to_string(i) + " at " + Box(f.hitbox) + " from " + Box(was[i].hitbox));
-            expected += bitten ? d.points : 0;
-            eaten += bitten;
-            left += gone;
-        }
-        if (w.score != expected) failed.push_back("score " + std::to_string(w.score));
-        if (w.fish_count != std::count(w.alive, w.alive + w.max_fish, 1)) failed.push_back("fish count");
-        if (w.player != &w.entities[GAME_MAX_FISH] || w.alive[GAME_MAX_FISH] != 1) failed.push_back("shark");
-        held += failed.empty();
-        if (!failed.empty() && first_failure.empty()) first_failure = std::to_string(r.frame) + ": " + failed[0];
-    }
-    r.out << "random: " << held << " of " << frames << " frames held every check; " << full << " began full, " << eaten
-          << " fish eaten, " << left << " left the scene"
-          << (first_failure.empty() ? "" : "; first failure in frame " + first_failure) << "\n";
-}
-
-/* The fish types loaded, by key and then the placeholder's. */
-void Catalogue(Run &r) {
-    const LogOff off;
-    Words names;
-    for (SDL_Keycode k = SDLK_0; k <= SDLK_9; ++k)
-        if (const KeyBinding *b = Main_FindKey(k); b && b->action == KEY_SPAWN) {
-            r.out << "key " << SDL_GetKeyName(k) << " spawns " << b->fish_type << " at y " << b->start_y << "\n";
-            names.push_back(b->fish_type);
-        }
-    names.push_back("FishDead");
-    r.out << Fish_TypeCount() << " types\n";
-    for (const std::string &name : names) {
-        const int type = Fish_FindType(name.c_str());
-        const FishTemplate *t = Fish_GetTemplate(type);
-        const FishData *d = Fish_GetData(type);
-        if (!t || !d) {
-            r.out << name << ": missing\n";
-            continue;
-        }
-        r.out << name << " (type " << type << "): pattern " << t->ai_type << ", collision " << t->collision
-              << ", sprite " << Box(t->sprite->rect) << (t->animated ? " animated" : "") << ", drawn at " << t->draw_x
-              << "," << t->draw_y << ", box " << t->hitbox_w << "x" << t->hitbox_h << ", speed " << d->speed << " and "
-              << d->speed2 << ", points " << d->points << "\n";
-    }
 }
 
 /* A fault's short game, in the child: health, a bite and steering, a pause
@@ -509,16 +399,6 @@ void Frames(Run &r, const Words &a) {
     }
 }
 
-void Sprites(Run &r) {
-    const LogOff off;
-    for (const ManifestSprite &m : kManifestSprites) {
-        const Sprite_t *sprite = Image_Get_Sprite(m.name, -1);
-        r.out << m.name << ": " << (sprite ? Box(sprite->rect) : "none") << " of a "
-              << (sprite && sprite->sheet ? Box({0, 0, sprite->sheet->w, sprite->sheet->h}).substr(4) : "missing")
-              << " sheet\n";
-    }
-}
-
 /* What each command does, and whether it still runs once the game is over. */
 struct Command {
     std::function<void(Run &, const Words &)> run;
@@ -527,7 +407,6 @@ struct Command {
 const std::map<std::string, Command> kCommands = {
     {"picture", {[](Run &r, const Words &a) { kSpoilers.at(a.at(1))(r.dir / "res" / a.at(0)); }, true}},
     {"show", {[](Run &r, const Words &) { r.show_startup = true; }, true}},
-    {"hide", {[](Run &r, const Words &) { r.hide_run = true; }, true}},
     {"start", {[](Run &r, const Words &) {
                    Start(r);
                    r.out << "start-up "
@@ -548,7 +427,6 @@ const std::map<std::string, Command> kCommands = {
                },
                   false}},
     {"frames", {Frames, false}},
-    {"random", {[](Run &r, const Words &a) { RandomPlay(r, std::stoi(a.at(0)), std::stoul(a.at(1))); }, false}},
     {"set", {[](Run &r, const Words &a) {
                  (a.at(0) == "score" ? r.g->world.score : r.g->player_data->health) = std::stoi(a.at(1));
              },
@@ -565,8 +443,6 @@ const std::map<std::string, Command> kCommands = {
                   r.out << (a.empty() ? snap : snap.substr(0, snap.find('\n') + 1));
               },
                  true}},
-    {"sprites", {[](Run &r, const Words &) { Sprites(r); }, false}},
-    {"catalogue", {[](Run &r, const Words &) { Catalogue(r); }, false}},
     {"fault", {Fault, true}},
 };
 
@@ -609,10 +485,7 @@ std::string Play(const fs::path &script, std::string &header) {
         fs::copy_file("startup.log.actual", g_scratch / "startup.log.actual", fs::copy_options::overwrite_existing);
     }
     if (played && (!r.started || r.show_startup)) r.out << "== startup.log\n" << Masked("startup.log", r.dir);
-    if (played && fs::exists("run.log"))
-        r.out << "== run.log"
-              << (r.hide_run ? ": " + std::to_string(SplitLines(ReadFile("run.log")).size()) + " lines\n"
-                             : "\n" + Masked("run.log", r.dir));
+    if (played && fs::exists("run.log")) r.out << "== run.log\n" << Masked("run.log", r.dir);
     return r.out.str();
 }
 

@@ -50,7 +50,6 @@ public:
     }
     World_t *get() { return &world_; }
     Object_t &fish(int slot) { return entities_[slot]; }
-    int32_t alive(int slot) const { return alive_[slot]; }
     /* What World_SpawnFish does for a chosen slot. */
     int Spawn(int slot, int start_y, const char *type) {
         const int result = Fish_Remake(&fish(slot), &world_, slot, start_y, type);

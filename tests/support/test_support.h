@@ -79,7 +79,6 @@ public:
     }
     TempDir(const TempDir &) = delete;
     const fs::path &path() const { return path_; }
-    std::string str() const { return path_.string(); }
 
 private:
     fs::path path_;
