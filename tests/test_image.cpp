@@ -79,6 +79,7 @@ struct Field {
     int at;
     int bytes;
 };
+const Field kMagic{"second byte (77, an M, in a BMP)", 1, 1};
 const Field kPixelOffset{"pixel data offset", 10, 4};
 const Field kInfoSize{"info header size", 14, 4};
 const Field kWidth{"width", 18, 4};
@@ -107,6 +108,7 @@ TEST_F(ImageTest, HeaderCheckRefusesWhatTheFileCannotHold) {
         {{}, 75},
         {{}, 74},
         {{}, 30},
+        {{{kMagic, 'X'}}, 30},
         {{{kHeight, -2}}, 74},
         {{{kPixelOffset, 0x10036}}, 78},
         {{{kCompression, 3}}, 74},
@@ -170,6 +172,7 @@ TEST_F(ImageTest, KeyedSheetsUpTo128RowsWithoutAlphaAreRunLengthEncoded) {
         SAY(t, SDL_HasSurfaceRLE(sheet) == SDL_TRUE);
         SAY(t, SDL_HasColorKey(sheet) == SDL_TRUE);
     }
+    SAY(t, Image_LoadSpriteSheet("r.bmp", "one more", 0, 0, 0, 0)); /* the store is full */
 }
 
 } // namespace

@@ -109,6 +109,9 @@ TEST_F(World, RefusalsAndFailures) {
     int32_t count = 0;
     SAY(t, World_Create(nullptr, 5));
     SAY(t, World_Create(&bare, 0));
+    World_t one{};
+    SAY(t, World_Create(&one, 1)); /* the fewest fish a world holds */
+    SAY(t, World_Destroy(&one));
     SAY(t, World_SpawnPlayer(nullptr, 0, 0));
     SAY(t, World_SpawnPlayer(&bare, 0, 0));
     SAY(t, World_SpawnFish(nullptr, 0, "crab"));
