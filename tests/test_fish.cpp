@@ -73,17 +73,21 @@ TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot) {
     t.Note(Flags(w.get()));
 }
 
-/* A step that int32 cannot hold leaves the fish where it was; a crab whose
- * step lands exactly on the bottom edge is still in the scene there, and
- * leaves on the next step. */
+/* A step to 2^31, just past what int32 holds, leaves the fish where it was;
+ * one to -2^31, the first value it holds, is taken (and the fish has left);
+ * a crab whose step lands exactly on the bottom edge is still in the scene
+ * there, and leaves on the next step. */
 TEST_F(FishClass, StepsAtTheEdges) {
     HandWorld w(2);
     Object_t &rocket = w.fish(0);
     Object_t &crab = w.fish(1);
     ASSERT_EQ(w.Spawn(0, 200, "horiz_slow"), 0);
     ASSERT_EQ(w.Spawn(1, 600, "crab"), 0);
-    DataOf(rocket)->speed = 3e9f;
+    DataOf(rocket)->speed = -2147482880.0f; /* 800 plus this rounds to 2^31 */
     Transcript t("fish_edges");
+    SAY(t, rocket.UPDATE(&rocket, w.get()));
+    t.Note(Record(rocket));
+    DataOf(rocket)->speed = 2147484416.0f; /* 800 less this rounds to -2^31 */
     SAY(t, rocket.UPDATE(&rocket, w.get()));
     t.Note(Record(rocket));
     SAY(t, crab.UPDATE(&crab, w.get())); /* drops in from above */
