@@ -41,10 +41,12 @@ TEST(FishCatalogue, RefusalsAddNothingAndOneTypeFillsIt) {
     SAY(t, Plain("ai_five", 0, 5));
     SAY(t, Plain("second"));
     SAY(t, Fish_TypeCount());
+    SAY(t, Fish_GetTemplate(Fish_TypeCount())); /* one past the last type */
     SAY(t, Fish_FindType(nullptr));
     SAY(t, Fish_FindType("ai_five"));
     Object_t fish{};
     int y = 0;
+    SAY(t, CallInit(Fish_Init, nullptr, &y, "ai_five", static_cast<void *>(nullptr)));
     SAY(t, CallInit(Fish_Init, &fish, &y, "ai_five", static_cast<void *>(nullptr)));
     SAY(t, fish.data);
     SAY(t, Fish_FreeAll()); /* once loading has begun it cannot begin again */

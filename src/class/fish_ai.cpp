@@ -60,7 +60,7 @@ int fish_ai_horizontal(Object_t *fish, World_t *world)
 {
     FishData *data = DataOf(fish);
     if (!data)
-        return -1;
+        return Tail(fish, world); /* which refuses a fish without data, saying so */
     SDL_Rect &box = fish->hitbox;
     box.x = StepBy(box.x, -data->speed);
     if (box.x < -box.w)
@@ -72,7 +72,7 @@ int fish_ai_sine(Object_t *fish, World_t *world)
 {
     FishData *data = DataOf(fish);
     if (!data)
-        return -1;
+        return Tail(fish, world); /* which refuses a fish without data, saying so */
     SDL_Rect &box = fish->hitbox;
     box.x = StepBy(box.x, -data->speed);
 
@@ -91,7 +91,7 @@ int fish_ai_sword(Object_t *fish, World_t *world)
 {
     FishData *data = DataOf(fish);
     if (!data)
-        return -1;
+        return Tail(fish, world); /* which refuses a fish without data, saying so */
     SDL_Rect &box = fish->hitbox;
     if (data->age == 0) {
         /* Just out of sight, its tip at the left edge. */
@@ -112,7 +112,7 @@ int fish_ai_crab(Object_t *fish, World_t *world)
 {
     FishData *data = DataOf(fish);
     if (!data)
-        return -1;
+        return Tail(fish, world); /* which refuses a fish without data, saying so */
     SDL_Rect &box = fish->hitbox;
     if (data->age == 0) {
         /* The spawn height is the crab's column; it drops in from above. */
