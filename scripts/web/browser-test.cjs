@@ -129,8 +129,7 @@ async function play({ page, url }) {
   const unscrolled = await page.evaluate(() => scrollY === 0);
   const told = /ended/.test(await shown(page, 'ended'));
   check(ended.status === 0 && still && unscrolled && told,
-        `Escape ends the game with status ${ended.status}, no frame runs after it, ` +
-        'the keys scrolled nothing, and the page says so');
+        `Escape ends the game (${ended.status}): no frame after it, no scroll, the page says so`);
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'finmaw-web-logs-'));
   for (const name of ['startup.log', 'run.log']) {
     const read = (n) => Module.FS.readFile(`/${n}`, { encoding: 'utf8' });
@@ -190,8 +189,7 @@ async function offlineGamepad({ context, page, url }) {
   });
   await frames(page, 2);
   const note = await shown(page, 'padnote');
-  check(/Scripted pad.*cannot use it/.test(note),
-        `a gamepad without the standard mapping is told about: "${note}"`);
+  check(/Scripted pad.*cannot use it/.test(note), `an unmapped gamepad is told about: "${note}"`);
   await page.evaluate(() => (testPad.mapping = 'standard'));
   const button = (i, down) => page.evaluate(([b, d]) => {
     testPad.buttons[b] = { pressed: d, touched: d, value: Number(d) };
@@ -216,8 +214,8 @@ async function offlineGamepad({ context, page, url }) {
   await hold(9, 2);
   const resumed = await state(page, 4) === 0;
   check(fish === 3 && down > 0 && got.moved > 0 && got.score > 0 && paused === 1 && resumed,
-        `a gamepad spawns (${fish} fish), steers (d-pad ${down} px down, ` +
-        `stick ${got.moved} px right), bites (score ${got.score}) and pauses (${paused})`);
+        `a gamepad spawns ${fish} fish, steers (d-pad ${down} px down, stick ${got.moved} px ` +
+        `right), bites (score ${got.score}) and pauses (${paused})`);
 }
 
 async function bench({ context, page, url }) {
@@ -259,8 +257,7 @@ async function screens({ browser, url }) {
     const { context, page } = await open(browser, url, options);
     await firstFrame(page);
     const fit = await page.evaluate(fits, size);
-    check(fit.ok, `on a ${size[0]} x ${size[1]} touch screen the scene (${fit.scene}) ` +
-                  'and every control fit unscrolled, apart');
+    check(fit.ok, `on a ${size[0]} x ${size[1]} screen the scene (${fit.scene}) and controls fit`);
     if (size === SCREENS[1])
       await touchPlay(context, page).catch((e) => check(false, `touchPlay: ${e.message}`));
     await context.close();
@@ -298,9 +295,8 @@ async function touchPlay(context, page) {
   const got = await chase(page, steer, (d) => send(d ? 'touchStart' : 'touchEnd', [bite]));
   // The shark steers 3 px a frame, for at least the 42 frames of one bite.
   check(fish === 6 && got.moved >= 100 && got.score > 0,
-        `on an upright phone the keys bring in ${fish} fish, and two fingers on the pad, ` +
-        `the left one sliding, and one on BITE move the shark ${got.moved} px right ` +
-        `(100 at least) and score ${got.score}`);
+        `upright phone: ${fish} fish; the last finger on the pad steers the shark ` +
+        `${got.moved} px right (100 at least), while the first slides; BITE scores ${got.score}`);
   if (process.env.FINMAW_SCREENSHOT) { // with fish about and a finger on the pad
     for (const k of [4, 5, 1, 2, 3, 4])
       await page.tap(`button[data-key="Digit${k}"]`);
@@ -325,8 +321,7 @@ async function touchPlay(context, page) {
   await page.waitForFunction(status, null, { timeout: 5000 }).catch(() => {});
   const told = await shown(page, 'status');
   check(quiet === '' && /stopped: .*scripted stop/.test(told),
-        `an error the game lives through shows nothing ("${quiet}"), ` +
-        `one that stops it shows what happened: "${told}"`);
+        `an error the game lives through shows "${quiet}", one that stops it "${told}"`);
 }
 
 // Pictures the page cannot use: it says which file and why, and writes none.
@@ -349,8 +344,7 @@ async function brokenPictures({ browser, url }) {
     const text = await shown(page, 'status');
     const bmp = (names) => names.filter((n) => n.endsWith('.bmp')).length;
     const written = await page.evaluate(() => Module.FS.readdir('/')).then(bmp);
-    check(says.test(text) && written === 0,
-          `with ${what} the page says "${text}", and ${written} pictures are written`);
+    check(says.test(text) && written === 0, `with ${what}: "${text}", ${written} pictures written`);
     await context.close();
   }
 }
@@ -392,8 +386,7 @@ async function pace({ browser, url }) {
     const fps = await page.evaluate(measure);
     const skips = missed ? `, one animation frame in ${missed} missed` : '';
     const on = hz ? `a ${hz} Hz display${skips}` : `the CPU slowed ${slower}x`;
-    check(fps >= 60 && fps <= 65,
-          `pace on ${on}: ${fps.toFixed(1)} frames a second (the desktop's 62.5)`);
+    check(fps >= 60 && fps <= 65, `pace on ${on}: ${fps.toFixed(1)} frames a second (62.5)`);
     await context.close();
   }
 }
