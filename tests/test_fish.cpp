@@ -69,6 +69,7 @@ TEST_F(FishClass, UpdateRetiresOnceAndNeverWithABadSlot) {
     SAY(t, Fish_Update(&slow, nullptr));
     SAY(t, Fish_Update(&empty, w.get()));
     SAY(t, Fish_Update(nullptr, w.get()));
+    SAY(t, fish_ai_null(&empty, w.get()));
     SAY(t, fish_ai_horizontal(&empty, w.get())); /* each way of moving refuses a fish without data */
     SAY(t, fish_ai_sine(&empty, w.get()));
     SAY(t, fish_ai_sword(&empty, w.get()));

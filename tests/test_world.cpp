@@ -126,6 +126,9 @@ TEST_F(World, RefusalsAndFailures) {
     SAY(t, World_GetPlayer(nullptr));
     SAY(t, World_GetPlayer(&bare));
     SAY(t, World_Destroy(nullptr));
+    World_t only_player{}; /* a shark's record, but no records to free */
+    only_player.player = &records[1];
+    SAY(t, World_Destroy(&only_player));
     World_t half{}; /* records without flags */
     half.entities = static_cast<Object_t *>(Mem_Calloc(2, sizeof(Object_t)));
     half.player = &half.entities[1];
