@@ -215,7 +215,8 @@ int Fish_Anim(Object_t *fish)
 
     state->frameCounter += 1;
     const Sprite_t *current = state->current;
-    if (current && int64_t{state->frameCounter} - current->frameTime < current->frameTime)
+    const int64_t counted = state->frameCounter;
+    if (current && counted - current->frameTime < current->frameTime)
         return 0;
     Sprite_t *next = current ? current->next : nullptr;
     if (!next) {
