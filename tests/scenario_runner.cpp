@@ -99,6 +99,7 @@ FAILING_SDL(SDL_Renderer *, SDL_CreateSoftwareRenderer, (SDL_Surface * s), (s), 
 FAILING_SDL(
     int, SDL_SetRenderDrawColor, (SDL_Renderer * r, Uint8 cr, Uint8 cg, Uint8 cb, Uint8 ca), (r, cr, cg, cb, ca), -1)
 FAILING_SDL(int, SDL_RenderFillRect, (SDL_Renderer * r, const SDL_Rect *box), (r, box), -1)
+FAILING_SDL(int, SDL_UpperBlit, (SDL_Surface * s, const SDL_Rect *a, SDL_Surface *d, SDL_Rect *b), (s, a, d, b), -1)
 
 namespace {
 
