@@ -1,7 +1,9 @@
 #include "image.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
+#include <iterator>
 
 #include "ashare/alloc.h"
 #include "ashare/share_utils.h"
@@ -116,10 +118,8 @@ bool BmpHeaderBounded(SDL_RWops *rw)
     /* The oldest header has 16-bit sizes and no compression field. */
     const bool core = info_size == 12;
     constexpr Uint32 kInfoSizes[] = {40, 52, 56, 64, 108, 124};
-    bool known = core;
-    for (const Uint32 known_size : kInfoSizes)
-        known = known || info_size == known_size;
-    if (!known) {
+    if (!core && std::find(std::begin(kInfoSizes), std::end(kInfoSizes), info_size) ==
+                     std::end(kInfoSizes)) {
         SDL_SetError("BMP file claims an info header of %lu bytes, which no BMP has",
                      static_cast<unsigned long>(info_size));
         return false;
