@@ -4,8 +4,9 @@
 # play and its logs, old caches, two copies reloaded offline, gamepads, touch
 # screens of every shape, broken pictures, and the pace on 90 and 144 Hz
 # displays, a 60 Hz one that misses animation frames and a slowed CPU; the
-# transfer, first-frame and full-load figures are printed only. The native full-load frame comes from build/bin/finmaw_bench when
-# ./run-tests has built it. playwright-core, which drives the browser, is installed from the
+# transfer, first-frame and full-load figures are printed only. The native
+# full-load frame comes from build/bin/finmaw_bench when ./run-tests has
+# built it. playwright-core, which drives the browser, is installed from the
 # npm registry into the cache folder, never the tree.
 #
 # FINMAW_CACHE_DIR overrides the cache folder (default ~/.cache/finmaw).
