@@ -16,6 +16,8 @@ xvfb_reenter() {
     done
     work=$(mktemp -d) || exit 1
     trap 'rm -rf "$work"' EXIT
-    xvfb-run -a sh "$script" --inner "$@" "$work"
+    # -noreset: otherwise, when the last client leaves (a window search that
+    # finishes first), the server resets and may refuse the game's connection.
+    xvfb-run -a -s "-noreset -screen 0 1280x1024x24" sh "$script" --inner "$@" "$work"
     exit $?
 }

@@ -73,7 +73,9 @@ for name in finmaw finmaw_dbg; do
     run=$work/run-$name
     mkdir -p "$run"
     started=$(date +%s)
-    (cd "$run" && xvfb-run -a -s '-screen 0 1024x768x24' \
+    # -noreset: a server that resets when its last client leaves may refuse
+    # the next connection.
+    (cd "$run" && xvfb-run -a -s '-noreset -screen 0 1024x768x24' \
         "$repo/scripts/windows/smoke-test.sh" --on-display "$work/game/bin/$name.exe") \
         || fail "$name.exe did not play as it should under Wine"
     echo "smoke-test: $name.exe played, quit on Escape and logged cleanly ($(($(date +%s) - started)) s)"
